@@ -1,0 +1,79 @@
+// The text-screen interface the whole program draws and reads keys through.
+// Positions are 1-based (row, column); row 1 is the top line.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace novemra {
+
+// Console colour numbers: bit 0 blue, bit 1 green, bit 2 red, bit 3 bright.
+constexpr int kColourBlue = 1;
+constexpr int kColourBrightYellow = 14;
+
+// One piece of a print: a text written unchanged, or an integer written in
+// decimal followed by one blank (the "%d " form).
+class PrintItem {
+  public:
+    PrintItem(std::string_view text) : text_(text) {}    // NOLINT: implicit on purpose
+    PrintItem(const char* text) : text_(text) {}         // NOLINT
+    PrintItem(const std::string& text) : text_(text) {}  // NOLINT
+    PrintItem(std::int32_t number) : isNumber_(true), number_(number) {}  // NOLINT
+
+    // Appends this item's characters to out.
+    void appendTo(std::string& out) const;
+
+  private:
+    bool isNumber_ = false;
+    std::string_view text_;
+    std::int32_t number_ = 0;
+};
+
+enum class LineEnd : bool { No = false, Yes = true };
+
+class ConsoleTerminal {
+  public:
+    virtual ~ConsoleTerminal() = default;
+
+    // Hides the text cursor for the rest of the run.
+    virtual void hideCursor() = 0;
+    // Makes foreground on background the colour of later text and clears.
+    virtual void setColour(int foreground, int background) = 0;
+    // Blanks the whole screen in the current colour; cursor to (1, 1).
+    virtual void clear() = 0;
+    // Moves the cursor; nothing is written.
+    virtual void locate(int row, int column) = 0;
+    // Writes the items at the cursor, then CR LF when asked. CR goes to
+    // column 1, LF down one line (scrolling on the last line), other
+    // characters wrap at the right edge. On screen when this returns.
+    virtual void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) = 0;
+    // Takes one pending key press without waiting: "" when none is pending
+    // or the event has no character. After a key press, whatever else is
+    // queued is discarded.
+    virtual std::string pollKey() = 0;
+    // Sleeps until input may be pending. Returns false once no input can
+    // ever come again (the terminal is gone), true otherwise.
+    virtual bool waitForInput() = 0;
+    // True once the terminal is gone; the program then ends.
+    virtual bool closed() const = 0;
+
+    void printLine(std::string_view text) { print({text}, LineEnd::Yes); }
+    void printText(std::string_view text) { print({text}, LineEnd::No); }
+    void printEmptyLine() { print({}, LineEnd::Yes); }
+};
+
+// Key characters the program gives meaning to.
+constexpr char kBackspaceKey = 8;
+constexpr char kEnterKey = 13;
+
+}  // namespace novemra
+
+namespace novemra {
+
+// Whether the program goes on or ends: the user pressed "x" where it ends
+// the program, or the terminal went away.
+enum class Flow { Continue, Quit };
+
+}  // namespace novemra

@@ -1,0 +1,21 @@
+// The two ways the program reads keys: waiting for one, and draining.
+#pragma once
+
+#include <string>
+
+#include "console/console_terminal.hpp"
+
+namespace novemra {
+
+// Polls until a key press arrives and stores it in answer, sleeping on the
+// terminal between polls. Returns Flow::Quit when the terminal is gone.
+Flow waitForKey(ConsoleTerminal& terminal, std::string& answer);
+
+// Polls until nothing is pending, storing each result in answer, so the
+// answer ends empty.
+void drainKeysIntoAnswer(ConsoleTerminal& terminal, std::string& answer);
+
+// Polls until nothing is pending and throws the keys away.
+void drainKeys(ConsoleTerminal& terminal);
+
+}  // namespace novemra

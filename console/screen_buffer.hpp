@@ -1,0 +1,93 @@
+// An in-memory picture of a text screen: characters with colour attributes,
+// a cursor, and the rules for writing text (CR, LF, wrap at the right edge,
+// scroll at the bottom). Both terminals keep one; the real terminal also
+// reads back which cells a write changed, so that it sends only those.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace novemra {
+
+// A colour attribute: low four bits foreground, high four bits background.
+using Attribute = std::uint8_t;
+
+constexpr Attribute makeAttribute(int foreground, int background) {
+    return static_cast<Attribute>(((background & 0xF) << 4) | (foreground & 0xF));
+}
+
+// Light grey on black, what a fresh screen shows before any colour is set.
+constexpr Attribute kDefaultAttribute = makeAttribute(7, 0);
+
+struct Cell {
+    char ch = ' ';
+    Attribute attribute = kDefaultAttribute;
+    bool operator==(const Cell&) const = default;
+};
+
+// A run of cells on one line, 0-based, that a write changed.
+struct ChangedRun {
+    int line = 0;
+    int firstColumn = 0;
+    int endColumn = 0;  // one past the last changed column
+};
+
+class ScreenBuffer {
+  public:
+    ScreenBuffer(int width, int height);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    void setAttribute(Attribute attribute) { attribute_ = attribute; }
+    Attribute attribute() const { return attribute_; }
+
+    // Blanks every cell in the current attribute; cursor to the top left.
+    void clear();
+    // Moves the cursor to the 1-based position, kept inside the screen.
+    void locate(int row, int column);
+    // Writes text at the cursor.
+    void write(std::string_view text);
+    // Changes the size, keeping what fits at the top left; new cells blank.
+    void resize(int width, int height);
+
+    // 1-based position of the cursor.
+    int cursorRow() const { return cursorLine_ + 1; }
+    int cursorColumn() const { return cursorColumn_ + 1; }
+
+    const Cell& cell(int row, int column) const {
+        return cells_[static_cast<std::size_t>((row - 1) * width_ + (column - 1))];
+    }
+    // The characters of a 1-based screen line, as wide as the screen.
+    std::string lineText(int row) const;
+
+    // What changed since the last call to forgetChanges: the runs of cells
+    // whose character or attribute differ, or "everything" after a scroll,
+    // a clear that changed anything, or a resize.
+    const std::vector<ChangedRun>& changedRuns() const { return changedRuns_; }
+    bool everythingChanged() const { return everythingChanged_; }
+    bool hasChanges() const { return everythingChanged_ || !changedRuns_.empty(); }
+    void forgetChanges();
+    void markEverythingChanged() { everythingChanged_ = true; }
+
+  private:
+    Cell& at(int line, int column) {
+        return cells_[static_cast<std::size_t>(line * width_ + column)];
+    }
+    void putChar(char ch);
+    void lineFeed();
+    void noteChange(int line, int column);
+
+    int width_;
+    int height_;
+    std::vector<Cell> cells_;
+    Attribute attribute_ = kDefaultAttribute;
+    int cursorLine_ = 0;
+    int cursorColumn_ = 0;
+    std::vector<ChangedRun> changedRuns_;
+    bool everythingChanged_ = false;
+};
+
+}  // namespace novemra

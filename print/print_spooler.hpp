@@ -1,0 +1,27 @@
+// The narrow interface between the hard copy and a print system: the calls
+// a one-page plain-text job needs, in the order they are made.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace novemra {
+
+class PrintSpooler {
+  public:
+    virtual ~PrintSpooler() = default;
+
+    // The name of the system's default printer, or "" when there is none.
+    virtual std::string defaultPrinterName() = 0;
+    // Each of these three returns false on failure.
+    virtual bool openPrinter(std::string_view name) = 0;
+    virtual bool startDocument(std::string_view documentName, std::string_view dataType) = 0;
+    virtual bool startPage() = 0;
+    // Results of the remaining calls are not looked at.
+    virtual void write(std::string_view bytes) = 0;
+    virtual void endPage() = 0;
+    virtual void endDocument() = 0;
+    virtual void closePrinter() = 0;
+};
+
+}  // namespace novemra
