@@ -1,0 +1,232 @@
+#include "solver/solver.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "console/memory_terminal.hpp"
+#include "puzzle/test_puzzles.hpp"
+#include "support/puzzle_builder.hpp"
+
+namespace novemra {
+namespace {
+
+using testing::puzzleFrom;
+using testing::rowDigits;
+
+// True when no digit repeats in any row, column or box and no cell is blank.
+bool isCompleteSolution(const Grid& grid) {
+    for (int i = 1; i <= 9; ++i) {
+        unsigned rowSeen = 0;
+        unsigned columnSeen = 0;
+        unsigned boxSeen = 0;
+        for (int j = 1; j <= 9; ++j) {
+            const int boxRow = (i - 1) / 3 * 3 + (j - 1) / 3 + 1;
+            const int boxColumn = (i - 1) % 3 * 3 + (j - 1) % 3 + 1;
+            rowSeen |= 1U << grid.at(i, j);
+            columnSeen |= 1U << grid.at(j, i);
+            boxSeen |= 1U << grid.at(boxRow, boxColumn);
+        }
+        if (rowSeen != 0x3FE || columnSeen != 0x3FE || boxSeen != 0x3FE) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct LevelCounts {
+    TestLevel level;
+    std::int64_t placements;
+    std::int64_t stepsBack;
+};
+
+class StoredPuzzleSearch : public ::testing::TestWithParam<LevelCounts> {};
+
+TEST_P(StoredPuzzleSearch, SolvesWithTheExpectedNumberOfSteps) {
+    const LevelCounts& expected = GetParam();
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, expected.level);
+    const Grid givens = puzzle.grid;
+    MemoryTerminal terminal;
+
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+
+    EXPECT_EQ(run.flow, Flow::Continue);
+    EXPECT_EQ(puzzle.status, SolveStatus::Solved);
+    EXPECT_EQ(run.placements, expected.placements);
+    EXPECT_EQ(run.stepsBack, expected.stepsBack);
+    EXPECT_TRUE(isCompleteSolution(puzzle.grid));
+    for (int row = 1; row <= 9; ++row) {
+        for (int column = 1; column <= 9; ++column) {
+            if (givens.at(row, column) != 0) {
+                EXPECT_EQ(puzzle.grid.at(row, column), givens.at(row, column));
+            }
+        }
+    }
+    // The keyboard is looked at once per step back, and nothing is drawn.
+    EXPECT_EQ(terminal.pollCount(), expected.stepsBack);
+    EXPECT_EQ(terminal.printCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLevels, StoredPuzzleSearch,
+                         ::testing::Values(LevelCounts{TestLevel::Easy, 98, 55},
+                                           LevelCounts{TestLevel::Difficult, 448, 399},
+                                           LevelCounts{TestLevel::Hard, 6021, 5963},
+                                           LevelCounts{TestLevel::Xtreme, 15436, 15383}),
+                         [](const auto& info) {
+                             return "Level" + std::to_string(static_cast<int>(info.param.level));
+                         });
+
+TEST(Solver, FillsAnEmptyGridInOrder) {
+    PuzzleState puzzle = puzzleFrom(std::string(81, '0'));
+    ASSERT_EQ(puzzle.currentSlot, kLastListSlot);
+    MemoryTerminal terminal;
+
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+
+    EXPECT_EQ(puzzle.status, SolveStatus::Solved);
+    EXPECT_EQ(run.placements, 391);
+    EXPECT_EQ(run.stepsBack, 310);
+    const char* rows[] = {"123456789", "456789123", "789123456", "214365897", "365897214",
+                          "897214365", "531642978", "642978531", "978531642"};
+    for (int row = 1; row <= 9; ++row) {
+        EXPECT_EQ(rowDigits(puzzle.grid, row), rows[row - 1]);
+    }
+}
+
+TEST(Solver, NoBlanksIsSolvedAtOnceWithoutDrawingOrPolling) {
+    // Clashing givens are not looked at when nothing is left to fill.
+    PuzzleState puzzle = puzzleFrom(std::string(81, '5'));
+    MemoryTerminal terminal;
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::Fast, terminal);
+    EXPECT_EQ(puzzle.status, SolveStatus::Solved);
+    EXPECT_EQ(run.placements, 0);
+    EXPECT_EQ(terminal.printCount(), 0);
+    EXPECT_EQ(terminal.pollCount(), 0);
+}
+
+TEST(Solver, FirstCellWithoutAnyDigitIsUnsolvableAfterOneStepBack) {
+    // Cell (1,1) sees 1..8 in its row and 9 in its column.
+    PuzzleState puzzle = puzzleFrom(
+        "012345678"
+        "900000000"
+        "000000000"
+        "000000000"
+        "000000000"
+        "000000000"
+        "000000000"
+        "000000000"
+        "000000000");
+    MemoryTerminal terminal;
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(puzzle.status, SolveStatus::Unsolvable);
+    EXPECT_EQ(run.stepsBack, 1);
+    EXPECT_EQ(puzzle.currentSlot, 9);
+    EXPECT_EQ(terminal.pollCount(), 0);
+}
+
+TEST(Solver, UnsolvableSearchLeavesThePuzzleAsLoaded) {
+    // The last cell of row 1 can only be 9, which its column already holds
+    // further down, so the search must undo everything it tried.
+    PuzzleState puzzle = puzzleFrom(
+        "12345678."
+        "........."
+        "........9"
+        "........."
+        "........."
+        "........."
+        "........."
+        "........."
+        "1........");
+    const Grid loaded = puzzle.grid;
+    MemoryTerminal terminal;
+    solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(puzzle.status, SolveStatus::Unsolvable);
+    EXPECT_EQ(puzzle.grid, loaded);
+}
+
+TEST(Solver, FastModeDrawsTwicePerPlacement) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, TestLevel::Easy);
+    MemoryTerminal terminal;
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::Fast, terminal);
+    // One picture is 133 prints: 4 header lines, per grid row a start, nine
+    // cells, three bars and a line end, and 3 more separators.
+    constexpr long kPrintsPerPicture = 4 + 9 * 14 + 3;
+    EXPECT_EQ(run.placements, 98);
+    EXPECT_EQ(terminal.printCount(), 196 * kPrintsPerPicture);
+    EXPECT_EQ(terminal.line(5), "    |6 9 4 |1 3 8 |2 5 7 |");
+}
+
+TEST(Solver, LowerCaseXAtAStepBackEndsTheSearch) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, TestLevel::Hard);
+    MemoryTerminal terminal;
+    terminal.queueKeys("x");
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(run.flow, Flow::Quit);
+    // The key waited through the forward moves until the first step back.
+    EXPECT_GT(run.placements, 0);
+    EXPECT_EQ(run.stepsBack, 1);
+    EXPECT_EQ(puzzle.status, SolveStatus::NotSolved);
+}
+
+TEST(Solver, OtherKeysAtStepsBackAreDroppedAndTheSearchGoesOn) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, TestLevel::Easy);
+    MemoryTerminal terminal;
+    int polls = 0;
+    terminal.onPoll([&polls](MemoryTerminal& t) {
+        // Upper-case X, a release and a key without a character, one per poll.
+        if (polls == 0) {
+            t.queue(KeyEvent::press('X'));
+        } else if (polls == 1) {
+            t.queue(KeyEvent::release());
+        } else if (polls == 2) {
+            t.queue(KeyEvent::keyWithoutCharacter());
+        }
+        ++polls;
+    });
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(run.flow, Flow::Continue);
+    EXPECT_EQ(puzzle.status, SolveStatus::Solved);
+    EXPECT_EQ(run.stepsBack, 55);
+}
+
+TEST(Solver, SearchWithoutStepsBackCannotBeInterrupted) {
+    // One blank: filled on the way forward, so the pending "x" is never read
+    // and stays for the next question.
+    PuzzleState puzzle = puzzleFrom(
+        "53467891."
+        "672195348"
+        "198342567"
+        "859761423"
+        "426853791"
+        "713924856"
+        "961537284"
+        "287419635"
+        "345286179");
+    MemoryTerminal terminal;
+    terminal.queueKeys("x");
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(run.flow, Flow::Continue);
+    EXPECT_EQ(puzzle.grid.at(1, 9), 2);
+    EXPECT_EQ(terminal.pendingCount(), 1U);
+}
+
+TEST(SlowModeDelay, ReallyCounts) {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    slowModeDelay(SpeedMode::Slow);
+    const auto slow = Clock::now() - start;
+    // 50,000,000 counting steps take well over 5 ms on any machine; an
+    // optimised-away loop takes microseconds.
+    EXPECT_GE(slow, std::chrono::milliseconds(5));
+}
+
+}  // namespace
+}  // namespace novemra

@@ -1,0 +1,42 @@
+// Builds puzzle states for tests from 81 characters in reading order:
+// '1'..'9' are givens, '0' or '.' blanks; anything else is skipped, so rows
+// can be separated by spaces.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "puzzle/grid.hpp"
+
+namespace novemra::testing {
+
+inline PuzzleState puzzleFrom(std::string_view text) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    int cell = 0;
+    for (const char ch : text) {
+        if (ch != '.' && (ch < '0' || ch > '9')) {
+            continue;
+        }
+        const int row = cell / 9 + 1;
+        const int column = cell % 9 + 1;
+        const int value = ch == '.' ? 0 : ch - '0';
+        puzzle.grid.set(row, column, value);
+        if (value == 0) {
+            appendBlank(puzzle, row, column);
+        }
+        ++cell;
+    }
+    return puzzle;
+}
+
+// One grid row as nine digits, e.g. "534678912".
+inline std::string rowDigits(const Grid& grid, int row) {
+    std::string digits;
+    for (int column = 1; column <= 9; ++column) {
+        digits.push_back(static_cast<char>('0' + grid.at(row, column)));
+    }
+    return digits;
+}
+
+}  // namespace novemra::testing
