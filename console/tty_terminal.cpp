@@ -36,6 +36,8 @@ struct SignalRestore {
     std::size_t enterLength = 0;
     volatile std::sig_atomic_t resized = 0;
     volatile std::sig_atomic_t resumed = 0;
+    // What each signal did before the terminal opened, put back at close.
+    std::array<struct sigaction, NSIG> original{};
 };
 
 SignalRestore gRestore;
@@ -104,22 +106,41 @@ void onResize(int) {
     gRestore.resized = 1;
 }
 
+// A signal the program was started with ignored (nohup, a background job)
+// stays ignored, as the user asked.
+bool startedIgnored(int signal) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    return current.sa_handler == SIG_IGN;
+}
+
 void installSignalHandlers() {
     for (const int signal : kEndingSignals) {
-        installHandler(signal, onEndingSignal);
+        ::sigaction(signal, nullptr, &gRestore.original[static_cast<std::size_t>(signal)]);
     }
-    installHandler(SIGINT, onInterrupt);
+    for (const int signal : {SIGINT, SIGTSTP, SIGWINCH}) {
+        ::sigaction(signal, nullptr, &gRestore.original[static_cast<std::size_t>(signal)]);
+    }
+    for (const int signal : kEndingSignals) {
+        if (!((signal == SIGHUP || signal == SIGQUIT) && startedIgnored(signal))) {
+            installHandler(signal, onEndingSignal);
+        }
+    }
+    if (!startedIgnored(SIGINT)) {
+        installHandler(SIGINT, onInterrupt);
+    }
     installHandler(SIGTSTP, onSuspend);
     // No SA_RESTART: a resize must wake a wait for input.
     installHandler(SIGWINCH, onResize);
 }
 
+// Puts back the dispositions the program started with.
 void removeSignalHandlers() {
     for (const int signal : kEndingSignals) {
-        installHandler(signal, SIG_DFL);
+        ::sigaction(signal, &gRestore.original[static_cast<std::size_t>(signal)], nullptr);
     }
     for (const int signal : {SIGINT, SIGTSTP, SIGWINCH}) {
-        installHandler(signal, SIG_DFL);
+        ::sigaction(signal, &gRestore.original[static_cast<std::size_t>(signal)], nullptr);
     }
 }
 
@@ -204,15 +225,21 @@ bool openedOnce = false;
 // ---------------------------------------------------------------------------
 
 std::unique_ptr<TtyTerminal> TtyTerminal::open(std::string& error) {
-    if (openedOnce) {
-        error = "the terminal is already open";
-        return nullptr;
-    }
-    const int fd = ::open("/dev/tty", O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         error = std::string("no terminal to run in (/dev/tty: ") + std::strerror(errno) + ")";
         return nullptr;
     }
+    return openOn(fd, error);
+}
+
+std::unique_ptr<TtyTerminal> TtyTerminal::openOn(int fd, std::string& error) {
+    if (openedOnce) {
+        error = "the terminal is already open";
+        ::close(fd);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     termios saved{};
     if (::tcgetattr(fd, &saved) != 0) {
         error = std::string("no terminal to run in (/dev/tty: ") + std::strerror(errno) + ")";

@@ -23,6 +23,8 @@ class TtyTerminal final : public ConsoleTerminal {
     // Opens /dev/tty, so redirected standard streams do not matter. Returns
     // null and sets error when there is no terminal to run in.
     static std::unique_ptr<TtyTerminal> open(std::string& error);
+    // The same on a terminal already open on fd, which it then owns.
+    static std::unique_ptr<TtyTerminal> openOn(int fd, std::string& error);
 
     TtyTerminal(const TtyTerminal&) = delete;
     TtyTerminal& operator=(const TtyTerminal&) = delete;

@@ -1,0 +1,306 @@
+// The real program in a pseudo-terminal, read through an emulated terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "console/grid_picture.hpp"
+#include "console/memory_terminal.hpp"
+#include "puzzle/test_puzzles.hpp"
+#include "solver/solver.hpp"
+#include "support/pty_process.hpp"
+
+namespace novemra {
+namespace {
+
+using testing::dump;
+using testing::PtyProcess;
+using testing::VirtualTerminal;
+using namespace std::chrono_literals;
+
+const std::string kProgram = NOVEMRA_BINARY;
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool exitedWith(const std::optional<int>& status, int code) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+// A shell that shows a line, remembers the terminal modes, runs the program
+// and then remembers the modes again, so a test can see what it left behind.
+class ProgramInShell {
+  public:
+    explicit ProgramInShell(int rows = 30, int columns = 80)
+        : folder_(std::filesystem::temp_directory_path() /
+                  ("novemra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++))),
+          process_(command(), rows, columns) {}
+    ~ProgramInShell() { std::filesystem::remove_all(folder_); }
+
+    PtyProcess& process() { return process_; }
+    bool modesRestored() const {
+        return readFile(folder_ / "before") == readFile(folder_ / "after") &&
+               !readFile(folder_ / "before").empty();
+    }
+    std::string exitLine() const { return readFile(folder_ / "status"); }
+
+  private:
+    std::vector<std::string> command() {
+        std::filesystem::create_directories(folder_);
+        const std::string dir = folder_.string();
+        return {"/bin/sh", "-c",
+                "trap true INT; echo BEFORE-NOVEMRA; stty -g >" + dir + "/before; '" + kProgram +
+                    "'; s=$?; stty -g >" + dir + "/after; echo $s >" + dir + "/status; echo DONE"};
+    }
+
+    static inline int counter_ = 0;
+    std::filesystem::path folder_;
+    PtyProcess process_;
+};
+
+TEST(Program, SolvesTheHardPuzzleAndRestoresTheTerminal) {
+    ProgramInShell shell;
+    PtyProcess& p = shell.process();
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(1), "      NOVEMRA v1.2");
+    EXPECT_EQ(p.screen().cell(5, 5).ch, '|');
+    EXPECT_EQ(p.screen().cell(5, 5).foreground, 11);   // bright yellow
+    EXPECT_EQ(p.screen().cell(30, 80).background, 4);  // blue, to the last cell
+    EXPECT_TRUE(p.screen().alternateScreen());
+    EXPECT_FALSE(p.screen().cursorVisible());
+
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("h");
+    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
+    EXPECT_EQ(p.screen().line(5), "    |2     |    1 |      |");
+    p.send("f");
+    ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***", 30s)) << dump(p.screen());
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    EXPECT_EQ(p.screen().line(5), "    |2 6 9 |3 5 1 |4 7 8 |");
+    EXPECT_EQ(p.screen().line(15), "    |9 4 3 |2 7 8 |5 1 6 |");
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    p.send("n");
+
+    ASSERT_TRUE(exitedWith(p.waitForExit(), 0));
+    EXPECT_EQ(shell.exitLine(), "0\n");
+    EXPECT_TRUE(shell.modesRestored());
+    EXPECT_FALSE(p.screen().alternateScreen());
+    EXPECT_TRUE(p.screen().cursorVisible());
+    EXPECT_EQ(p.screen().line(1), "BEFORE-NOVEMRA");
+    EXPECT_EQ(p.screen().line(2), "DONE");
+}
+
+TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {
+    ProgramInShell shell;
+    PtyProcess& p = shell.process();
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("x");
+    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("f");
+    // Once the screen has been cleared the solver is running.
+    ASSERT_TRUE(p.waitForLine(20, ""));
+    p.send("x");
+    ASSERT_TRUE(exitedWith(p.waitForExit(), 0));
+    EXPECT_EQ(shell.exitLine(), "0\n");
+    EXPECT_TRUE(shell.modesRestored());
+    EXPECT_EQ(p.screen().line(1), "BEFORE-NOVEMRA");
+}
+
+TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
+    ProgramInShell shell;
+    PtyProcess& p = shell.process();
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+
+    p.send("h");
+    ASSERT_TRUE(p.waitForLine(26, "   Hit any key to exit Help")) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(1), "     *** Novemra v1.2 ***");
+    p.send(" ");
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(19, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(5, "    |>     |      |      |"));
+    // Keys typed ahead are dropped, so each waits for the cursor to move on.
+    const std::string puzzle =
+        "530070000600195000098000060800060003400803001700020006060000280000419005000080079";
+    for (std::size_t i = 0; i + 1 < puzzle.size(); ++i) {
+        p.send(std::string(1, puzzle[i]));
+        const int row = static_cast<int>((i + 1) / 9) + 1;
+        const int column = static_cast<int>((i + 1) % 9) + 1;
+        const int line = 4 + row + (row - 1) / 3;
+        const int screenColumn = 6 + 2 * (column - 1) + (column - 1) / 3;
+        ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal& s) {
+            return s.cell(line, screenColumn).ch == '>';
+        })) << "after key "
+            << i << dump(p.screen());
+    }
+    p.send(std::string(1, puzzle.back()));
+    ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***")) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(5), "    |5 3 4 |6 7 8 |9 1 2 |");
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(19, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("f");
+    ASSERT_TRUE(p.waitForLine(5, "    |>     |      |      |"));
+    p.send("4");
+    ASSERT_TRUE(p.waitForLine(5, "    |4 >   |      |      |"));
+    p.send("x");
+    ASSERT_TRUE(exitedWith(p.waitForExit(), 0));
+    EXPECT_TRUE(shell.modesRestored());
+}
+
+TEST(Program, CtrlCEndsWithStatusZeroAndRestores) {
+    ProgramInShell shell;
+    PtyProcess& p = shell.process();
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("\x03");
+    ASSERT_TRUE(p.waitForLine(2, "DONE")) << dump(p.screen());
+    EXPECT_EQ(shell.exitLine(), "0\n");
+    EXPECT_TRUE(shell.modesRestored());
+    EXPECT_FALSE(p.screen().alternateScreen());
+    EXPECT_TRUE(p.screen().cursorVisible());
+}
+
+TEST(Program, TerminationSignalRestoresAndEndsByTheSignal) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ::kill(p.pid(), SIGTERM);
+    const std::optional<int> status = p.waitForExit();
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM);
+    EXPECT_FALSE(p.screen().alternateScreen());
+    EXPECT_TRUE(p.screen().cursorVisible());
+}
+
+TEST(Program, CrashSignalRestoresAndReRaises) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ::kill(p.pid(), SIGSEGV);
+    const std::optional<int> status = p.waitForExit();
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGSEGV);
+    EXPECT_TRUE(p.screen().cursorVisible());
+}
+
+TEST(Program, HangUpEndsWithinASecond) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.hangUp();
+    EXPECT_TRUE(p.waitForExit(1s).has_value());
+}
+
+TEST(Program, SuspendRestoresAndFgRepaints) {
+    // An interactive shell with job control, as a user has.
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("PS1='$ '; '" + kProgram + "'\n");
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    p.send("\x1a");  // Ctrl-Z
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return !s.alternateScreen() && s.text().find("Stopped") != std::string::npos;
+    })) << dump(p.screen());
+    EXPECT_TRUE(p.screen().cursorVisible());
+    p.send("fg\n");
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) { return s.alternateScreen(); }));
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    EXPECT_FALSE(p.screen().cursorVisible());
+    EXPECT_EQ(p.screen().line(1), "      NOVEMRA v1.2");
+    EXPECT_EQ(p.screen().cell(30, 80).background, 4);
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("\x03");
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) { return !s.alternateScreen(); }));
+}
+
+TEST(Program, ResizeDuringAFastSolveEndsWithTheExactPicture) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("x");
+    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("f");
+    ASSERT_TRUE(p.waitForLine(20, ""));
+    p.resize(28, 70);
+    ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***", 30s)) << dump(p.screen());
+    // The same picture as a solve on the in-memory terminal.
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, TestLevel::Xtreme);
+    MemoryTerminal expected(70, 28);
+    solvePuzzle(puzzle, SpeedMode::ExtraFast, expected);
+    drawGrid(puzzle.grid, expected);
+    for (int row = 1; row <= kGridPictureLines; ++row) {
+        EXPECT_EQ(p.screen().line(row), expected.line(row)) << "line " << row;
+    }
+    EXPECT_EQ(p.screen().line(20), " Do you want a hard copy (y,n)?");
+    EXPECT_EQ(p.screen().cell(28, 70).background, 4);
+}
+
+TEST(Program, TinyTerminalDoesNotBreak) {
+    PtyProcess p({kProgram}, 5, 10);
+    auto shows = [&p](std::string_view text) {
+        return p.waitUntil(
+            [text](const VirtualTerminal& s) { return s.text().find(text) != std::string::npos; });
+    };
+    ASSERT_TRUE(shows("[y,n or h]?")) << dump(p.screen());
+    p.send("y");
+    ASSERT_TRUE(shows("(e,d,h,x)?")) << dump(p.screen());
+    p.send("e");
+    ASSERT_TRUE(shows("[e,f or s]?")) << dump(p.screen());
+    p.send("e");
+    ASSERT_TRUE(shows("(y,n)?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(shows("[y or n]?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(exitedWith(p.waitForExit(), 0));
+}
+
+TEST(Program, WithoutATerminalSaysSoAndExitsWithOne) {
+    int errors[2];
+    ASSERT_EQ(::pipe(errors), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();  // no controlling terminal from here on
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(errors[1], 2);
+        ::execl(kProgram.c_str(), kProgram.c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::close(errors[1]);
+    std::string message;
+    char buffer[256];
+    ssize_t count = 0;
+    while ((count = ::read(errors[0], buffer, sizeof buffer)) > 0) {
+        message.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(errors[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_NE(message.find("novemra: no terminal"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace novemra

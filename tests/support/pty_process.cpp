@@ -1,0 +1,138 @@
+#include "support/pty_process.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace novemra::testing {
+
+PtyProcess::PtyProcess(const std::vector<std::string>& argv, int rows, int columns)
+    : screen_(rows, columns) {
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(columns);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_ = ::forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ < 0) {
+        throw std::runtime_error("forkpty failed");
+    }
+    if (pid_ == 0) {
+        ::setenv("TERM", "xterm-256color", 1);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+PtyProcess::~PtyProcess() {
+    if (pid_ > 0 && !status_) {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    if (master_ >= 0) {
+        ::close(master_);
+    }
+}
+
+void PtyProcess::send(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(master_, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EAGAIN || errno == EINTR) {
+                pump(1ms);
+                continue;
+            }
+            return;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void PtyProcess::pump(std::chrono::milliseconds wait) {
+    if (master_ < 0) {
+        return;
+    }
+    pollfd readable{master_, POLLIN, 0};
+    if (::poll(&readable, 1, static_cast<int>(wait.count())) <= 0) {
+        return;
+    }
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(master_, buffer.data(), buffer.size());
+        if (count <= 0) {
+            return;
+        }
+        bytesReceived_ += static_cast<std::size_t>(count);
+        screen_.feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+    }
+}
+
+bool PtyProcess::waitUntil(const std::function<bool(const VirtualTerminal&)>& condition,
+                           std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition(screen_)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        pump(10ms);
+    }
+    return true;
+}
+
+bool PtyProcess::waitForLine(int row, std::string_view text, std::chrono::milliseconds timeout) {
+    return waitUntil([&](const VirtualTerminal& s) { return s.line(row) == text; }, timeout);
+}
+
+std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!status_) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = status;
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        pump(10ms);
+    }
+    pump(0ms);
+    return status_;
+}
+
+void PtyProcess::resize(int rows, int columns) {
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(columns);
+    screen_.resize(rows, columns);
+    ::ioctl(master_, TIOCSWINSZ, &size);
+}
+
+void PtyProcess::hangUp() {
+    ::close(master_);
+    master_ = -1;
+}
+
+std::string dump(const VirtualTerminal& screen) {
+    std::string text = "\n";
+    for (int row = 1; row <= screen.rows(); ++row) {
+        text += std::to_string(row) + "|" + screen.line(row) + "\n";
+    }
+    return text;
+}
+
+}  // namespace novemra::testing

@@ -1,0 +1,60 @@
+// Runs a program in a pseudo-terminal and shows its screen through an
+// emulated terminal, for whole-program tests and benchmarks.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/virtual_terminal.hpp"
+
+namespace novemra::testing {
+
+using namespace std::chrono_literals;
+
+class PtyProcess {
+  public:
+    // Starts argv[0] with TERM=xterm-256color in a rows x columns terminal.
+    PtyProcess(const std::vector<std::string>& argv, int rows = 30, int columns = 80);
+    ~PtyProcess();
+    PtyProcess(const PtyProcess&) = delete;
+    PtyProcess& operator=(const PtyProcess&) = delete;
+
+    // Types bytes at the terminal.
+    void send(std::string_view bytes);
+    // Reads output until the screen satisfies the condition; false on timeout.
+    bool waitUntil(const std::function<bool(const VirtualTerminal&)>& condition,
+                   std::chrono::milliseconds timeout = 10s);
+    // Waits until the 1-based screen line reads exactly text.
+    bool waitForLine(int row, std::string_view text, std::chrono::milliseconds timeout = 10s);
+    // Reads output until the process ends; its wait status, or none on timeout.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout = 10s);
+    // Changes the terminal's size; the program gets SIGWINCH.
+    void resize(int rows, int columns);
+    // Closes the terminal, as when its window is closed.
+    void hangUp();
+
+    const VirtualTerminal& screen() const { return screen_; }
+    std::size_t bytesReceived() const { return bytesReceived_; }
+    pid_t pid() const { return pid_; }
+
+  private:
+    // Reads what is available, waiting up to the given time for the first byte.
+    void pump(std::chrono::milliseconds wait);
+
+    VirtualTerminal screen_;
+    int master_ = -1;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    std::size_t bytesReceived_ = 0;
+};
+
+// The screen as text, for failure messages.
+std::string dump(const VirtualTerminal& screen);
+
+}  // namespace novemra::testing
