@@ -14,11 +14,13 @@
 #include "console/memory_terminal.hpp"
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
+#include "support/cups_sandbox.hpp"
 #include "support/pty_process.hpp"
 
 namespace novemra {
 namespace {
 
+using testing::CupsSandbox;
 using testing::dump;
 using testing::PtyProcess;
 using testing::VirtualTerminal;
@@ -100,6 +102,35 @@ TEST(Program, SolvesTheHardPuzzleAndRestoresTheTerminal) {
     EXPECT_TRUE(p.screen().cursorVisible());
     EXPECT_EQ(p.screen().line(1), "BEFORE-NOVEMRA");
     EXPECT_EQ(p.screen().line(2), "DONE");
+}
+
+TEST(Program, HardCopyGoesToTheDefaultPrinterAndTheRunGoesOn) {
+    if (const std::string reason = CupsSandbox::unavailableReason(); !reason.empty()) {
+        GTEST_SKIP() << reason;
+    }
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?", 15s)) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(21), "");
+    ASSERT_TRUE(cups.waitForJobs(1, 10s));
+    const auto jobs = cups.jobs();
+    ASSERT_EQ(jobs.size(), 1U);
+    EXPECT_EQ(jobs[0].title, "job1");
+    EXPECT_EQ(jobs[0].data.substr(0, 18), " *** Novemra ***\r\n");
+    EXPECT_NE(jobs[0].data.find("    |694|138|257|\r\n"), std::string::npos) << jobs[0].data;
+    EXPECT_EQ(std::count(jobs[0].data.begin(), jobs[0].data.end(), '\n'), 16);
+    p.send("n");
+    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
 }
 
 TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {

@@ -1,0 +1,145 @@
+#include "print/cups_spooler.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "print/hard_copy.hpp"
+#include "support/cups_sandbox.hpp"
+#include "support/puzzle_builder.hpp"
+
+namespace novemra {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::CupsSandbox;
+
+const Grid& solvedGrid() {
+    static const Grid grid = testing::puzzleFrom(
+                                 "534678912672195348198342567859761423426853791"
+                                 "713924856961537284287419635345286179")
+                                 .grid;
+    return grid;
+}
+
+class CupsSpoolerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string reason = CupsSandbox::unavailableReason();
+        if (!reason.empty()) {
+            GTEST_SKIP() << reason;
+        }
+    }
+};
+
+TEST_F(CupsSpoolerTest, PrintsThePageAsOnePlainTextJobOnTheDefaultPrinter) {
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    CupsSpooler spooler;
+    EXPECT_EQ(spooler.defaultPrinterName(), "capture");
+
+    makeHardCopy(solvedGrid(), spooler);
+
+    ASSERT_TRUE(cups.waitForJobs(1, 10s));
+    const auto jobs = cups.jobs();
+    ASSERT_EQ(jobs.size(), 1U);
+    EXPECT_EQ(jobs[0].title, "job1");
+    EXPECT_EQ(jobs[0].format, "text/plain");
+    const std::string separator = "    -------------\r\n";
+    EXPECT_EQ(jobs[0].data,
+              " *** Novemra ***\r\n"
+              " Solved by backtracking search\r\n"
+              " \r\n" +
+                  separator + "    |534|678|912|\r\n    |672|195|348|\r\n    |198|342|567|\r\n" +
+                  separator + "    |859|761|423|\r\n    |426|853|791|\r\n    |713|924|856|\r\n" +
+                  separator + "    |961|537|284|\r\n    |287|419|635|\r\n    |345|286|179|\r\n" +
+                  separator);
+}
+
+TEST_F(CupsSpoolerTest, NoDefaultPrinterMakesNoJob) {
+    CupsSandbox cups(false);
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    CupsSpooler spooler;
+    EXPECT_EQ(spooler.defaultPrinterName(), "");
+    makeHardCopy(solvedGrid(), spooler);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(cups.jobs().empty());
+}
+
+TEST_F(CupsSpoolerTest, NamedInstanceOfTheDefaultIsReported) {
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    // The user's own lpoptions name an instance of the queue as default.
+    const std::filesystem::path options = std::filesystem::path(std::getenv("HOME")) / ".cups";
+    std::filesystem::create_directories(options);
+    std::ofstream(options / "lpoptions") << "Default capture/draft\n";
+    CupsSpooler spooler;
+    EXPECT_EQ(spooler.defaultPrinterName(), "capture/draft");
+    makeHardCopy(solvedGrid(), spooler);
+    EXPECT_TRUE(cups.waitForJobs(1, 10s));
+}
+
+}  // namespace
+}  // namespace novemra
+
+namespace novemra {
+namespace {
+
+// A print server that accepts connections and never answers.
+class SilentServer {
+  public:
+    SilentServer() {
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("novemra-silent-" + std::to_string(::getpid())))
+                    .string();
+        ::unlink(path_.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path_.c_str());
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd_, 16);
+    }
+    ~SilentServer() {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+TEST(CupsSpoolerFaults, SilentServerIsGivenUpOnAtTheTimeLimit) {
+    SilentServer server;
+    ::setenv("CUPS_SERVER", server.path().c_str(), 1);
+    ::setenv("PRINTER", "somewhere", 1);
+    CupsSpooler spooler(std::chrono::milliseconds(1500));
+    const auto start = std::chrono::steady_clock::now();
+    makeHardCopy(solvedGrid(), spooler);
+    const auto took = std::chrono::steady_clock::now() - start;
+    ::unsetenv("PRINTER");
+    EXPECT_LT(took, std::chrono::seconds(4));
+}
+
+TEST(CupsSpoolerFaults, NoServerAtAllIsSkippedAtOnce) {
+    ::setenv("CUPS_SERVER", "/nonexistent/novemra/socket", 1);
+    CupsSpooler spooler;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(spooler.defaultPrinterName(), "");
+    EXPECT_FALSE(spooler.openPrinter("capture"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+}  // namespace
+}  // namespace novemra

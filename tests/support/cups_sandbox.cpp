@@ -1,0 +1,110 @@
+#include "support/cups_sandbox.hpp"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace novemra::testing {
+
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string CupsSandbox::unavailableReason() {
+    if (::geteuid() != 0) {
+        return "the CUPS scheduler refuses to start its backends unless run as root";
+    }
+    if (!std::filesystem::exists("/usr/sbin/cupsd")) {
+        return "cupsd is not installed (Debian package cups-daemon)";
+    }
+    if (std::system("command -v lpadmin >/dev/null 2>&1") != 0) {
+        return "lpadmin is not installed (Debian package cups-client)";
+    }
+    return "";
+}
+
+CupsSandbox::CupsSandbox(bool withDefaultPrinter) {
+    static int counter = 0;
+    folder_ = std::filesystem::temp_directory_path() /
+              ("novemra-cups-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(folder_);
+    socket_ = (folder_ / "socket").string();
+    const std::string command = std::string("'") + NOVEMRA_CUPSD_SANDBOX + "' '" +
+                                folder_.string() + "'" +
+                                (withDefaultPrinter ? "" : " --no-default");
+    FILE* script = ::popen(command.c_str(), "r");
+    if (script == nullptr) {
+        return;
+    }
+    char line[64] = {};
+    if (std::fgets(line, sizeof line, script) != nullptr) {
+        pid_ = std::atoi(line);
+    }
+    ::pclose(script);
+}
+
+CupsSandbox::~CupsSandbox() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        for (int i = 0; i < 100 && ::kill(pid_, 0) == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+int CupsSandbox::admin(const std::string& command) const {
+    return std::system(("CUPS_SERVER='" + socket_ + "' " + command + " >/dev/null 2>&1").c_str());
+}
+
+void CupsSandbox::useFromHere() const {
+    ::setenv("CUPS_SERVER", socket_.c_str(), 1);
+    // Nothing of the user's own printing set-up may interfere.
+    ::setenv("HOME", folder_.c_str(), 1);
+    ::unsetenv("PRINTER");
+    ::unsetenv("LPDEST");
+}
+
+std::vector<CapturedJob> CupsSandbox::jobs() const {
+    std::vector<CapturedJob> found;
+    for (int id = 1; id < 1000; ++id) {
+        const std::filesystem::path data =
+            folder_ / "out" / ("job-" + std::to_string(id) + ".data");
+        if (!std::filesystem::exists(data)) {
+            if (id > 20) {
+                break;
+            }
+            continue;
+        }
+        const std::string stem = (folder_ / "out" / ("job-" + std::to_string(id))).string();
+        found.push_back({readFile(stem + ".title"), readFile(stem + ".format"), readFile(data)});
+    }
+    return found;
+}
+
+bool CupsSandbox::waitForJobs(std::size_t count, std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (jobs().size() < count) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+}  // namespace novemra::testing

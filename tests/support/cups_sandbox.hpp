@@ -1,0 +1,47 @@
+// A private CUPS scheduler for tests: a raw default queue "capture" whose
+// jobs land as files, reached through CUPS_SERVER. Needs root (cupsd runs
+// its backends as lp) and the cups-daemon package.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace novemra::testing {
+
+struct CapturedJob {
+    std::string title;
+    std::string format;
+    std::string data;
+};
+
+class CupsSandbox {
+  public:
+    // Why a scheduler cannot run here, or "" when it can.
+    static std::string unavailableReason();
+
+    explicit CupsSandbox(bool withDefaultPrinter = true);
+    ~CupsSandbox();
+    CupsSandbox(const CupsSandbox&) = delete;
+    CupsSandbox& operator=(const CupsSandbox&) = delete;
+
+    bool running() const { return pid_ > 0; }
+    const std::string& socket() const { return socket_; }
+    // Runs lpadmin/cupsdisable/cupsreject etc. against this scheduler.
+    int admin(const std::string& command) const;
+    // Points this process (and the programs it starts) at the scheduler.
+    void useFromHere() const;
+    // Jobs finished by the backend so far, by job id.
+    std::vector<CapturedJob> jobs() const;
+    // Waits until at least count jobs have been captured.
+    bool waitForJobs(std::size_t count, std::chrono::milliseconds timeout) const;
+
+  private:
+    std::filesystem::path folder_;
+    std::string socket_;
+    int pid_ = -1;
+};
+
+}  // namespace novemra::testing
