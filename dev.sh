@@ -54,7 +54,8 @@ case "${1:-}" in
     bench)
         install_missing
         build build-bench -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_BENCH=ON -DNOVEMRA_TESTS=ON
-        ./build-bench/bench/novemra_bench "${@:2}"
+        ./build-bench/bench/novemra_bench
+        ./build-bench/bench/novemra_harness ./build-bench/novemra "${@:2}"
         ;;
     *)
         sed -n '2,10p' "$0"
