@@ -5,6 +5,7 @@
 #   ./dev.sh test           install what is missing, build, run every test
 #   ./dev.sh test-sanitized the same tests built with ASan and UBSan
 #   ./dev.sh bench          build and run the benchmarks
+#   ./dev.sh package        build the Debian package into build-package/
 #
 # Packages are installed with apt-get, through sudo when not run as root.
 set -euo pipefail
@@ -57,8 +58,13 @@ case "${1:-}" in
         ./build-bench/bench/novemra_bench
         ./build-bench/bench/novemra_harness ./build-bench/novemra "${@:2}"
         ;;
+    package)
+        install_missing
+        build build-package -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_TESTS=OFF
+        (cd build-package && cpack -G DEB)
+        ;;
     *)
-        sed -n '2,10p' "$0"
+        sed -n '2,11p' "$0"
         exit 2
         ;;
 esac

@@ -305,6 +305,18 @@ TEST(Program, TinyTerminalDoesNotBreak) {
     ASSERT_TRUE(exitedWith(p.waitForExit(), 0));
 }
 
+// CI unpacks the Debian package and names its binary here.
+TEST(Program, PackagedBinaryShowsTheFirstPrompt) {
+    const char* packaged = std::getenv("NOVEMRA_PACKAGED_BINARY");
+    if (packaged == nullptr) {
+        GTEST_SKIP() << "NOVEMRA_PACKAGED_BINARY is not set";
+    }
+    PtyProcess p({packaged});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    p.send("\x03");
+    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
+}
+
 TEST(Program, WithoutATerminalSaysSoAndExitsWithOne) {
     int errors[2];
     ASSERT_EQ(::pipe(errors), 0);
