@@ -85,7 +85,8 @@ Flow reportAndAskAgain(ProgramState& state, ConsoleTerminal& terminal, PrintSpoo
 }
 
 // One pass of the run loop. Returns Continue to run again.
-Flow runOnce(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler) {
+Flow runOnce(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler,
+             SlowDelay delay) {
     terminal.setColour(kColourBrightYellow, kColourBlue);
     terminal.clear();
     resetPuzzle(state.puzzle);
@@ -106,7 +107,7 @@ Flow runOnce(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spool
     } else if (enterPuzzle(state.puzzle, terminal, state.answer) == Flow::Quit) {
         return Flow::Quit;
     }
-    if (solvePuzzle(state.puzzle, state.speed, terminal).flow == Flow::Quit) {
+    if (solvePuzzle(state.puzzle, state.speed, terminal, delay).flow == Flow::Quit) {
         return Flow::Quit;
     }
     return reportAndAskAgain(state, terminal, spooler);
@@ -137,8 +138,9 @@ SpeedMode speedForAnswer(std::string_view answer) {
     return SpeedMode::Fast;
 }
 
-void runProgram(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler) {
-    while (runOnce(state, terminal, spooler) == Flow::Continue) {
+void runProgram(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler,
+                SlowDelay delay) {
+    while (runOnce(state, terminal, spooler, delay) == Flow::Continue) {
     }
 }
 

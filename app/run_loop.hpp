@@ -25,6 +25,7 @@ SpeedMode speedForAnswer(std::string_view answer);
 // Runs puzzle after puzzle until the user declines to run again, presses
 // "x" during entry or solving, or the terminal goes away. Always returns
 // normally; the caller ends the process with status 0.
-void runProgram(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler);
+void runProgram(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler,
+                SlowDelay delay = slowModeDelay);
 
 }  // namespace novemra

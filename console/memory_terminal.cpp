@@ -55,6 +55,7 @@ std::string MemoryTerminal::pollKey() {
 }
 
 bool MemoryTerminal::waitForInput() {
+    ++waitCount_;
     if (!pending_.empty()) {
         return true;
     }

@@ -65,6 +65,7 @@ class MemoryTerminal final : public ConsoleTerminal {
     long printCount() const { return printCount_; }
     long pollCount() const { return pollCount_; }
     long clearCount() const { return clearCount_; }
+    long waitCount() const { return waitCount_; }
 
   private:
     ScreenBuffer screen_;
@@ -78,6 +79,7 @@ class MemoryTerminal final : public ConsoleTerminal {
     long printCount_ = 0;
     long pollCount_ = 0;
     long clearCount_ = 0;
+    long waitCount_ = 0;
 };
 
 }  // namespace novemra

@@ -59,7 +59,8 @@ void slowModeDelay(SpeedMode speed) {
     }
 }
 
-SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal) {
+SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
+                     SlowDelay delay) {
     SolveRun run;
     const bool drawing = speed != SpeedMode::ExtraFast;
     Grid& grid = puzzle.grid;
@@ -85,7 +86,7 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
             ++run.placements;
             if (drawing) {
                 drawGrid(grid, terminal);
-                slowModeDelay(speed);
+                delay(speed);
             }
             puzzle.currentSlot = nextSlot(puzzle.currentSlot);
             if (drawing) {

@@ -25,10 +25,15 @@ struct SolveRun {
 // screen by the slow-mode delay. At every step back that stays inside the
 // list the keyboard is polled once, and "x" ends the program (Flow::Quit,
 // status untouched).
-SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal);
-
 // Holds a new digit on screen in slow mode: 500 x 100000 counting steps
 // that really run. Reads no clock; returns at once in fast mode.
 void slowModeDelay(SpeedMode speed);
+
+// The wait after each placed digit; tests that run many searches swap in
+// one that does not count.
+using SlowDelay = void (*)(SpeedMode);
+
+SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
+                     SlowDelay delay = slowModeDelay);
 
 }  // namespace novemra
