@@ -133,6 +133,45 @@ TEST(Program, HardCopyGoesToTheDefaultPrinterAndTheRunGoesOn) {
     EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
 }
 
+TEST(Program, PrintServerDemandingAPasswordGetsNoPromptAndTheRunGoesOn) {
+    if (const std::string reason = CupsSandbox::unavailableReason(); !reason.empty()) {
+        GTEST_SKIP() << reason;
+    }
+    CupsSandbox cups({.requireAuthentication = true});
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    const auto start = std::chrono::steady_clock::now();
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?", 15s)) << dump(p.screen());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_EQ(p.screen().text().find("assword"), std::string::npos) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(21), "");
+    p.send("n");
+    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
+    EXPECT_TRUE(cups.jobs().empty());
+}
+
+TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
+    p.send("x");
+    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
+    p.send("f");
+    ASSERT_TRUE(p.waitForLine(20, ""));
+    p.hangUp();
+    EXPECT_TRUE(p.waitForExit(1s).has_value());
+}
+
 TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {
     ProgramInShell shell;
     PtyProcess& p = shell.process();

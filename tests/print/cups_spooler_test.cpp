@@ -64,7 +64,7 @@ TEST_F(CupsSpoolerTest, PrintsThePageAsOnePlainTextJobOnTheDefaultPrinter) {
 }
 
 TEST_F(CupsSpoolerTest, NoDefaultPrinterMakesNoJob) {
-    CupsSandbox cups(false);
+    CupsSandbox cups({.defaultPrinter = false});
     ASSERT_TRUE(cups.running());
     cups.useFromHere();
     CupsSpooler spooler;
@@ -139,6 +139,75 @@ TEST(CupsSpoolerFaults, NoServerAtAllIsSkippedAtOnce) {
     EXPECT_EQ(spooler.defaultPrinterName(), "");
     EXPECT_FALSE(spooler.openPrinter("capture"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+}  // namespace
+}  // namespace novemra
+
+namespace novemra {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::CupsSandbox;
+
+// Each fault must be skipped silently and well inside the time limit.
+class CupsFaultTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string reason = CupsSandbox::unavailableReason();
+        if (!reason.empty()) {
+            GTEST_SKIP() << reason;
+        }
+    }
+    // Runs one hard copy and returns how long it took.
+    static std::chrono::steady_clock::duration hardCopy() {
+        CupsSpooler spooler;
+        const auto start = std::chrono::steady_clock::now();
+        makeHardCopy(solvedGrid(), spooler);
+        return std::chrono::steady_clock::now() - start;
+    }
+};
+
+TEST_F(CupsFaultTest, PrinterRejectingJobsMakesNoJob) {
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    ASSERT_EQ(cups.admin("cupsreject capture"), 0);
+    EXPECT_LT(hardCopy(), 10s);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(cups.jobs().empty());
+}
+
+TEST_F(CupsFaultTest, StoppedPrinterQueuesTheJobAndReturns) {
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    ASSERT_EQ(cups.admin("cupsdisable capture"), 0);
+    EXPECT_LT(hardCopy(), 10s);
+    // The job waits in the queue until the printer is started again.
+    EXPECT_TRUE(cups.jobs().empty());
+    ASSERT_EQ(cups.admin("cupsenable capture"), 0);
+    EXPECT_TRUE(cups.waitForJobs(1, 10s));
+}
+
+TEST_F(CupsFaultTest, ServerDemandingAPasswordIsDeclined) {
+    CupsSandbox cups({.requireAuthentication = true});
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    EXPECT_LT(hardCopy(), 10s);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(cups.jobs().empty());
+}
+
+TEST_F(CupsFaultTest, PrinterNameOverTheLimitIsSkipped) {
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    ::setenv("PRINTER", std::string(300, 'p').c_str(), 1);
+    EXPECT_LT(hardCopy(), 10s);
+    ::unsetenv("PRINTER");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(cups.jobs().empty());
 }
 
 }  // namespace

@@ -2,11 +2,24 @@
 # Starts a private CUPS scheduler for tests, in the folder given, with one raw
 # queue "capture" whose backend stores each job under DIR/out. It listens on
 # DIR/socket only. Prints the scheduler's pid when it is ready.
-#   cupsd_sandbox.sh DIR [--no-default]
+#   cupsd_sandbox.sh DIR [--no-default] [--require-auth]
+# --require-auth makes every job operation demand a password.
 set -euo pipefail
 dir=$1
+shift
 make_default=1
-[ "${2:-}" = "--no-default" ] && make_default=0
+job_limit=""
+for option in "$@"; do
+    case $option in
+        --no-default) make_default=0 ;;
+        --require-auth) job_limit="
+  <Limit Create-Job Print-Job Send-Document Validate-Job>
+    AuthType Basic
+    Require user novemra-nobody
+    Order deny,allow
+  </Limit>" ;;
+    esac
+done
 
 mkdir -p "$dir"/{serverbin/backend,cache,state,spool/tmp,log,out,conf}
 chmod 755 "$dir" "$dir/serverbin" "$dir/serverbin/backend"
@@ -39,7 +52,7 @@ WebInterface No
   Order allow,deny
   Allow all
 </Location>
-<Policy default>
+<Policy default>$job_limit
   <Limit All>
     Order deny,allow
   </Limit>

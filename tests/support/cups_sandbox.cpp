@@ -1,5 +1,6 @@
 #include "support/cups_sandbox.hpp"
 
+#include <cups/cups.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +37,7 @@ std::string CupsSandbox::unavailableReason() {
     return "";
 }
 
-CupsSandbox::CupsSandbox(bool withDefaultPrinter) {
+CupsSandbox::CupsSandbox(Options options) {
     static int counter = 0;
     folder_ = std::filesystem::temp_directory_path() /
               ("novemra-cups-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -44,7 +45,8 @@ CupsSandbox::CupsSandbox(bool withDefaultPrinter) {
     socket_ = (folder_ / "socket").string();
     const std::string command = std::string("'") + NOVEMRA_CUPSD_SANDBOX + "' '" +
                                 folder_.string() + "'" +
-                                (withDefaultPrinter ? "" : " --no-default");
+                                (options.defaultPrinter ? "" : " --no-default") +
+                                (options.requireAuthentication ? " --require-auth" : "");
     FILE* script = ::popen(command.c_str(), "r");
     if (script == nullptr) {
         return;
@@ -72,11 +74,15 @@ int CupsSandbox::admin(const std::string& command) const {
 }
 
 void CupsSandbox::useFromHere() const {
-    ::setenv("CUPS_SERVER", socket_.c_str(), 1);
     // Nothing of the user's own printing set-up may interfere.
     ::setenv("HOME", folder_.c_str(), 1);
     ::unsetenv("PRINTER");
     ::unsetenv("LPDEST");
+    ::setenv("CUPS_SERVER", socket_.c_str(), 1);
+    // libcups remembers the server it first found; tell it about this one.
+    // (It also remembers HOME from its first use, so tests of lpoptions
+    // need a process of their own, as ctest gives every test.)
+    cupsSetServer(socket_.c_str());
 }
 
 std::vector<CapturedJob> CupsSandbox::jobs() const {

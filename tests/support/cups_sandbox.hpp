@@ -22,7 +22,12 @@ class CupsSandbox {
     // Why a scheduler cannot run here, or "" when it can.
     static std::string unavailableReason();
 
-    explicit CupsSandbox(bool withDefaultPrinter = true);
+    struct Options {
+        bool defaultPrinter = true;
+        bool requireAuthentication = false;
+    };
+    CupsSandbox() : CupsSandbox(Options{}) {}
+    explicit CupsSandbox(Options options);
     ~CupsSandbox();
     CupsSandbox(const CupsSandbox&) = delete;
     CupsSandbox& operator=(const CupsSandbox&) = delete;
