@@ -4,15 +4,13 @@
 
 namespace novemra {
 
-void PrintItem::appendTo(std::string& out) const {
+std::string_view PrintItem::render(Digits& digits) const {
     if (!isNumber_) {
-        out.append(text_);
-        return;
+        return text_;
     }
-    char digits[16];
-    const auto result = std::to_chars(digits, digits + sizeof digits, number_);
-    out.append(digits, result.ptr);
-    out.push_back(' ');
+    char* end = std::to_chars(digits, digits + sizeof digits - 1, number_).ptr;
+    *end++ = ' ';
+    return {digits, static_cast<std::size_t>(end - digits)};
 }
 
 }  // namespace novemra

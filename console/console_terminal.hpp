@@ -22,8 +22,11 @@ class PrintItem {
     PrintItem(const std::string& text) : text_(text) {}  // NOLINT
     PrintItem(std::int32_t number) : isNumber_(true), number_(number) {}  // NOLINT
 
-    // Appends this item's characters to out.
-    void appendTo(std::string& out) const;
+    // Room for the longest integer item: sign, ten digits and the blank.
+    using Digits = char[16];
+    // This item's characters: the text itself, or the number written into
+    // digits.
+    std::string_view render(Digits& digits) const;
 
   private:
     bool isNumber_ = false;

@@ -18,14 +18,13 @@ void MemoryTerminal::locate(int row, int column) {
 
 void MemoryTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd) {
     ++printCount_;
-    text_.clear();
+    PrintItem::Digits digits;
     for (const PrintItem& item : items) {
-        item.appendTo(text_);
+        screen_.write(item.render(digits));
     }
     if (lineEnd == LineEnd::Yes) {
-        text_.append("\r\n");
+        screen_.write("\r\n");
     }
-    screen_.write(text_);
     screen_.forgetChanges();
 }
 

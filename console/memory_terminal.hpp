@@ -72,7 +72,6 @@ class MemoryTerminal final : public ConsoleTerminal {
     std::deque<KeyEvent> pending_;
     std::deque<KeyEvent> script_;
     std::function<void(MemoryTerminal&)> onPoll_;
-    std::string text_;
     bool cursorHidden_ = false;
     bool starved_ = false;
     bool closed_ = false;

@@ -29,7 +29,29 @@ void ScreenBuffer::locate(int row, int column) {
     cursorColumn_ = std::clamp(column - 1, 0, width_ - 1);
 }
 
+namespace {
+bool isPlain(char ch) {
+    const auto code = static_cast<unsigned char>(ch);
+    return code >= 0x20 && code < 0x7F;
+}
+}  // namespace
+
 void ScreenBuffer::write(std::string_view text) {
+    // Most writes are a few plain characters that fit on the line: compare
+    // them with the cells in one pass and only note the ones that differ.
+    if (static_cast<int>(text.size()) < width_ - cursorColumn_ &&
+        std::all_of(text.begin(), text.end(), isPlain)) {
+        Cell* cell = &at(cursorLine_, cursorColumn_);
+        for (const char ch : text) {
+            if (cell->ch != ch || cell->attribute != attribute_) {
+                *cell = Cell{ch, attribute_};
+                noteChange(cursorLine_, cursorColumn_);
+            }
+            ++cell;
+            ++cursorColumn_;
+        }
+        return;
+    }
     for (const char ch : text) {
         if (ch == kCarriageReturn) {
             cursorColumn_ = 0;

@@ -324,14 +324,13 @@ void TtyTerminal::locate(int row, int column) {
 
 void TtyTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd) {
     serviceSignals();
-    text_.clear();
+    PrintItem::Digits digits;
     for (const PrintItem& item : items) {
-        item.appendTo(text_);
+        screen_.write(item.render(digits));
     }
     if (lineEnd == LineEnd::Yes) {
-        text_.append("\r\n");
+        screen_.write("\r\n");
     }
-    screen_.write(text_);
     flush();
 }
 
@@ -390,6 +389,9 @@ bool TtyTerminal::waitForInput() {
 // ---------------------------------------------------------------------------
 
 void TtyTerminal::serviceSignals() {
+    if (gRestore.resized == 0 && gRestore.resumed == 0) {
+        return;
+    }
     if (gRestore.resized != 0) {
         gRestore.resized = 0;
         int width = 0;
@@ -402,9 +404,7 @@ void TtyTerminal::serviceSignals() {
         gRestore.resumed = 0;
         screen_.markEverythingChanged();
     }
-    if (screen_.everythingChanged()) {
-        flush();
-    }
+    flush();
 }
 
 void TtyTerminal::flush() {

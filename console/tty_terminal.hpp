@@ -70,7 +70,6 @@ class TtyTerminal final : public ConsoleTerminal {
     termios saved_;
     Sequences sequences_;
     ScreenBuffer screen_;
-    std::string text_;
     std::string out_;
     // What the terminal itself shows now: its attribute, and where its
     // cursor stands (-1 when unknown).
