@@ -59,9 +59,34 @@ void slowModeDelay(SpeedMode speed) {
     }
 }
 
+bool givensClash(const PuzzleState& puzzle) {
+    // Listed cells hold 0 before the search, so every digit in the grid is a
+    // given; each is tested against the rest as the search tests a trial.
+    Grid grid = puzzle.grid;
+    for (int row = 1; row <= kGridSize; ++row) {
+        for (int column = 1; column <= kGridSize; ++column) {
+            const int digit = grid.at(row, column);
+            if (digit < 1 || digit > kGridSize) {
+                continue;
+            }
+            grid.set(row, column, kBlank);
+            const bool clash = !fits(grid, row, column, digit);
+            grid.set(row, column, digit);
+            if (clash) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
                      SlowDelay delay) {
     SolveRun run;
+    if (givensClash(puzzle)) {
+        puzzle.status = SolveStatus::Unsolvable;
+        return run;
+    }
     const bool drawing = speed != SpeedMode::ExtraFast;
     Grid& grid = puzzle.grid;
     puzzle.currentSlot = kFirstSlot;

@@ -215,6 +215,19 @@ TEST(RunLoop, TypedPuzzleWithoutAnyFillReportsUnsolvable) {
     EXPECT_EQ(t.line(20), " Run again [y or n]?");
 }
 
+TEST(RunLoop, TypedPuzzleWithClashingGivensIsNotReportedSolved) {
+    Session session;
+    // Two 5s in row 1 and nothing else: the search could fill every blank
+    // around them, but the result would not be a Sudoku.
+    std::string keys = "ne55";
+    keys += std::string(79, '0');
+    keys += "n";
+    session.run(keys);
+    EXPECT_EQ(session.terminal.line(5), "    |5 5   |      |      |");
+    EXPECT_EQ(session.terminal.line(18), "--- Sudoku Unsolvable ---");
+    EXPECT_TRUE(session.spooler.calls.empty());
+}
+
 TEST(RunLoop, TypedPuzzleIsSolved) {
     Session session;
     std::string keys = "nf";

@@ -205,6 +205,36 @@ TEST_F(TtyTerminalTest, ColoursAreBrightYellowOnBlue) {
     EXPECT_EQ(emulator_.cell(kRows, kColumns).background, 4);
 }
 
+TEST(TtyTerminalColours, EightColourTerminalShowsBrightAsBold) {
+    ::setenv("TERM", "xterm", 1);  // terminfo: 8 colours
+    winsize size{};
+    size.ws_row = 5;
+    size.ws_col = 20;
+    int master = -1;
+    int slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, &size), 0);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    VirtualTerminal emulator(5, 20);
+    {
+        std::string error;
+        auto terminal = TtyTerminal::openOn(slave, error);
+        ASSERT_NE(terminal, nullptr) << error;
+        terminal->setColour(kColourBrightYellow, kColourBlue);
+        terminal->clear();
+        terminal->printText("Z");
+        char buffer[8192];
+        for (ssize_t count; (count = ::read(master, buffer, sizeof buffer)) > 0;) {
+            emulator.feed(std::string_view(buffer, static_cast<std::size_t>(count)));
+        }
+    }
+    ::close(master);
+    ::setenv("TERM", "xterm-256color", 1);
+    EXPECT_EQ(emulator.cell(1, 1).ch, 'Z');
+    EXPECT_EQ(emulator.cell(1, 1).foreground, 3);  // yellow...
+    EXPECT_TRUE(emulator.cell(1, 1).bold);         // ...made bright by bold
+    EXPECT_EQ(emulator.cell(1, 1).background, 4);
+}
+
 TEST_F(TtyTerminalTest, KeysArriveOneAtATimeAndTypeAheadIsDropped) {
     EXPECT_EQ(terminal_->pollKey(), "");
     type("ab");

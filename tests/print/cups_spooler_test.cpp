@@ -82,9 +82,15 @@ TEST_F(CupsSpoolerTest, NamedInstanceOfTheDefaultIsReported) {
     const std::filesystem::path options = std::filesystem::path(std::getenv("HOME")) / ".cups";
     std::filesystem::create_directories(options);
     std::ofstream(options / "lpoptions") << "Default capture/draft\n";
-    CupsSpooler spooler;
-    EXPECT_EQ(spooler.defaultPrinterName(), "capture/draft");
-    makeHardCopy(solvedGrid(), spooler);
+    // libcups keeps its settings, HOME among them, per thread: a new thread
+    // reads this test's HOME even after other tests in this process.
+    std::string name;
+    std::thread([&] {
+        CupsSpooler spooler;
+        name = spooler.defaultPrinterName();
+        makeHardCopy(solvedGrid(), spooler);
+    }).join();
+    EXPECT_EQ(name, "capture/draft");
     EXPECT_TRUE(cups.waitForJobs(1, 10s));
 }
 

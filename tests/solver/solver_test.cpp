@@ -96,14 +96,40 @@ TEST(Solver, FillsAnEmptyGridInOrder) {
 }
 
 TEST(Solver, NoBlanksIsSolvedAtOnceWithoutDrawingOrPolling) {
-    // Clashing givens are not looked at when nothing is left to fill.
-    PuzzleState puzzle = puzzleFrom(std::string(81, '5'));
+    PuzzleState puzzle = puzzleFrom(
+        "534678912672195348198342567859761423426853791"
+        "713924856961537284287419635345286179");
     MemoryTerminal terminal;
     const SolveRun run = solvePuzzle(puzzle, SpeedMode::Fast, terminal);
     EXPECT_EQ(puzzle.status, SolveStatus::Solved);
     EXPECT_EQ(run.placements, 0);
     EXPECT_EQ(terminal.printCount(), 0);
     EXPECT_EQ(terminal.pollCount(), 0);
+}
+
+TEST(Solver, ClashingGivensAreUnsolvableEvenWhenTheBlanksCouldBeFilled) {
+    MemoryTerminal terminal;
+
+    // No blank at all, every cell a 5: not a Sudoku, so not "solved".
+    PuzzleState full = puzzleFrom(std::string(81, '5'));
+    solvePuzzle(full, SpeedMode::Fast, terminal);
+    EXPECT_EQ(full.status, SolveStatus::Unsolvable);
+
+    // Two 7s in one box; the search alone would fill every blank around
+    // them. The grid stays as typed, and nothing is drawn or polled.
+    PuzzleState boxClash = puzzleFrom("7" + std::string(9, '0') + "7" + std::string(70, '0'));
+    const Grid typed = boxClash.grid;
+    const SolveRun run = solvePuzzle(boxClash, SpeedMode::Fast, terminal);
+    EXPECT_EQ(boxClash.status, SolveStatus::Unsolvable);
+    EXPECT_EQ(boxClash.grid, typed);
+    EXPECT_EQ(run.placements, 0);
+    EXPECT_EQ(terminal.printCount(), 0);
+    EXPECT_EQ(terminal.pollCount(), 0);
+
+    // Clashes in a row and in a column are found as well.
+    EXPECT_TRUE(givensClash(puzzleFrom("3000000030" + std::string(71, '0'))));
+    EXPECT_TRUE(givensClash(puzzleFrom("4" + std::string(17, '0') + "4" + std::string(62, '0'))));
+    EXPECT_FALSE(givensClash(puzzleFrom("1234" + std::string(77, '0'))));
 }
 
 TEST(Solver, FirstCellWithoutAnyDigitIsUnsolvableAfterOneStepBack) {

@@ -80,8 +80,6 @@ void CupsSandbox::useFromHere() const {
     ::unsetenv("LPDEST");
     ::setenv("CUPS_SERVER", socket_.c_str(), 1);
     // libcups remembers the server it first found; tell it about this one.
-    // (It also remembers HOME from its first use, so tests of lpoptions
-    // need a process of their own, as ctest gives every test.)
     cupsSetServer(socket_.c_str());
 }
 
