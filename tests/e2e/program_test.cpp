@@ -39,6 +39,27 @@ bool exitedWith(const std::optional<int>& status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
 
+constexpr std::string_view kFirstPrompt = " Use Test data or Help [y,n or h]?";
+
+// Waits for the first question.
+bool atFirstPrompt(PtyProcess& p) {
+    return p.waitForLine(18, kFirstPrompt);
+}
+
+// Answers "y", the level and the speed, each once its question shows.
+bool startTestPuzzle(PtyProcess& p, char level, char speed) {
+    p.send("y");
+    if (!p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) {
+        return false;
+    }
+    p.send(std::string(1, level));
+    if (!p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?")) {
+        return false;
+    }
+    p.send(std::string(1, speed));
+    return true;
+}
+
 // A shell that shows a line, remembers the terminal modes, runs the program
 // and then remembers the modes again, so a test can see what it left behind.
 class ProgramInShell {
@@ -73,7 +94,7 @@ class ProgramInShell {
 TEST(Program, SolvesTheHardPuzzleAndRestoresTheTerminal) {
     ProgramInShell shell;
     PtyProcess& p = shell.process();
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
     EXPECT_EQ(p.screen().line(1), "      NOVEMRA v1.2");
     EXPECT_EQ(p.screen().cell(5, 5).ch, '|');
     EXPECT_EQ(p.screen().cell(5, 5).foreground, 11);   // bright yellow
@@ -112,12 +133,8 @@ TEST(Program, HardCopyGoesToTheDefaultPrinterAndTheRunGoesOn) {
     ASSERT_TRUE(cups.running());
     cups.useFromHere();
     PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    p.send("y");
-    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
-    p.send("e");
-    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
-    p.send("e");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
     ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
     p.send("y");
     ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?", 15s)) << dump(p.screen());
@@ -141,12 +158,8 @@ TEST(Program, PrintServerDemandingAPasswordGetsNoPromptAndTheRunGoesOn) {
     ASSERT_TRUE(cups.running());
     cups.useFromHere();
     PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    p.send("y");
-    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
-    p.send("e");
-    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
-    p.send("e");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
     ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
     const auto start = std::chrono::steady_clock::now();
     p.send("y");
@@ -161,12 +174,8 @@ TEST(Program, PrintServerDemandingAPasswordGetsNoPromptAndTheRunGoesOn) {
 
 TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
     PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    p.send("y");
-    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
-    p.send("x");
-    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
-    p.send("f");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
     ASSERT_TRUE(p.waitForLine(20, ""));
     p.hangUp();
     EXPECT_TRUE(p.waitForExit(1s).has_value());
@@ -175,12 +184,8 @@ TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
 TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {
     ProgramInShell shell;
     PtyProcess& p = shell.process();
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    p.send("y");
-    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
-    p.send("x");
-    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
-    p.send("f");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
     // Once the screen has been cleared the solver is running.
     ASSERT_TRUE(p.waitForLine(20, ""));
     p.send("x");
@@ -193,13 +198,13 @@ TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {
 TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
     ProgramInShell shell;
     PtyProcess& p = shell.process();
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ASSERT_TRUE(atFirstPrompt(p));
 
     p.send("h");
     ASSERT_TRUE(p.waitForLine(26, "   Hit any key to exit Help")) << dump(p.screen());
     EXPECT_EQ(p.screen().line(1), "     *** Novemra v1.2 ***");
     p.send(" ");
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ASSERT_TRUE(atFirstPrompt(p));
 
     p.send("n");
     ASSERT_TRUE(p.waitForLine(19, " Extra fast, Fast or Slow [e,f or s]?"));
@@ -226,7 +231,7 @@ TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
     ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
 
     p.send("y");
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ASSERT_TRUE(atFirstPrompt(p));
     p.send("n");
     ASSERT_TRUE(p.waitForLine(19, " Extra fast, Fast or Slow [e,f or s]?"));
     p.send("f");
@@ -241,7 +246,7 @@ TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
 TEST(Program, CtrlCEndsWithStatusZeroAndRestores) {
     ProgramInShell shell;
     PtyProcess& p = shell.process();
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ASSERT_TRUE(atFirstPrompt(p));
     p.send("\x03");
     ASSERT_TRUE(p.waitForLine(2, "DONE")) << dump(p.screen());
     EXPECT_EQ(shell.exitLine(), "0\n");
@@ -250,30 +255,30 @@ TEST(Program, CtrlCEndsWithStatusZeroAndRestores) {
     EXPECT_TRUE(p.screen().cursorVisible());
 }
 
-TEST(Program, TerminationSignalRestoresAndEndsByTheSignal) {
+// Sends the signal at the first prompt; the terminal must be restored and
+// the process end by that same signal.
+void expectRestoredAndEndedBy(int signal) {
     PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    ::kill(p.pid(), SIGTERM);
+    ASSERT_TRUE(atFirstPrompt(p));
+    ::kill(p.pid(), signal);
     const std::optional<int> status = p.waitForExit();
     ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM);
+    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal);
     EXPECT_FALSE(p.screen().alternateScreen());
     EXPECT_TRUE(p.screen().cursorVisible());
 }
 
+TEST(Program, TerminationSignalRestoresAndEndsByTheSignal) {
+    expectRestoredAndEndedBy(SIGTERM);
+}
+
 TEST(Program, CrashSignalRestoresAndReRaises) {
-    PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    ::kill(p.pid(), SIGSEGV);
-    const std::optional<int> status = p.waitForExit();
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGSEGV);
-    EXPECT_TRUE(p.screen().cursorVisible());
+    expectRestoredAndEndedBy(SIGSEGV);
 }
 
 TEST(Program, HangUpEndsWithinASecond) {
     PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
+    ASSERT_TRUE(atFirstPrompt(p));
     p.hangUp();
     EXPECT_TRUE(p.waitForExit(1s).has_value());
 }
@@ -282,7 +287,7 @@ TEST(Program, SuspendRestoresAndFgRepaints) {
     // An interactive shell with job control, as a user has.
     PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
     p.send("PS1='$ '; '" + kProgram + "'\n");
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
     p.send("\x1a");  // Ctrl-Z
     ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
         return !s.alternateScreen() && s.text().find("Stopped") != std::string::npos;
@@ -290,7 +295,7 @@ TEST(Program, SuspendRestoresAndFgRepaints) {
     EXPECT_TRUE(p.screen().cursorVisible());
     p.send("fg\n");
     ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) { return s.alternateScreen(); }));
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
     EXPECT_FALSE(p.screen().cursorVisible());
     EXPECT_EQ(p.screen().line(1), "      NOVEMRA v1.2");
     EXPECT_EQ(p.screen().cell(30, 80).background, 4);
@@ -302,12 +307,8 @@ TEST(Program, SuspendRestoresAndFgRepaints) {
 
 TEST(Program, ResizeDuringAFastSolveEndsWithTheExactPicture) {
     PtyProcess p({kProgram});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?"));
-    p.send("y");
-    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?"));
-    p.send("x");
-    ASSERT_TRUE(p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?"));
-    p.send("f");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
     ASSERT_TRUE(p.waitForLine(20, ""));
     p.resize(28, 70);
     ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***", 30s)) << dump(p.screen());
@@ -351,7 +352,7 @@ TEST(Program, PackagedBinaryShowsTheFirstPrompt) {
         GTEST_SKIP() << "NOVEMRA_PACKAGED_BINARY is not set";
     }
     PtyProcess p({packaged});
-    ASSERT_TRUE(p.waitForLine(18, " Use Test data or Help [y,n or h]?")) << dump(p.screen());
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
     p.send("\x03");
     EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
 }

@@ -21,10 +21,7 @@ using namespace std::chrono_literals;
 using testing::CupsSandbox;
 
 const Grid& solvedGrid() {
-    static const Grid grid = testing::puzzleFrom(
-                                 "534678912672195348198342567859761423426853791"
-                                 "713924856961537284287419635345286179")
-                                 .grid;
+    static const Grid grid = testing::puzzleFrom(testing::kSolvedSudoku).grid;
     return grid;
 }
 

@@ -13,17 +13,7 @@ using testing::puzzleFrom;
 using Calls = std::vector<std::string>;
 
 const Grid& solvedGrid() {
-    static const Grid grid = puzzleFrom(
-                                 "534678912"
-                                 "672195348"
-                                 "198342567"
-                                 "859761423"
-                                 "426853791"
-                                 "713924856"
-                                 "961537284"
-                                 "287419635"
-                                 "345286179")
-                                 .grid;
+    static const Grid grid = testing::puzzleFrom(testing::kSolvedSudoku).grid;
     return grid;
 }
 

@@ -96,9 +96,7 @@ TEST(Solver, FillsAnEmptyGridInOrder) {
 }
 
 TEST(Solver, NoBlanksIsSolvedAtOnceWithoutDrawingOrPolling) {
-    PuzzleState puzzle = puzzleFrom(
-        "534678912672195348198342567859761423426853791"
-        "713924856961537284287419635345286179");
+    PuzzleState puzzle = puzzleFrom(testing::kSolvedSudoku);
     MemoryTerminal terminal;
     const SolveRun run = solvePuzzle(puzzle, SpeedMode::Fast, terminal);
     EXPECT_EQ(puzzle.status, SolveStatus::Solved);

@@ -10,6 +10,10 @@
 
 namespace novemra::testing {
 
+// A complete, valid Sudoku; its first row is 5 3 4 6 7 8 9 1 2.
+constexpr std::string_view kSolvedSudoku =
+    "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
 inline PuzzleState puzzleFrom(std::string_view text) {
     PuzzleState puzzle;
     resetPuzzle(puzzle);
