@@ -322,7 +322,7 @@ TEST(Program, ResizeDuringAFastSolveEndsWithTheExactPicture) {
     for (int row = 1; row <= kGridPictureLines; ++row) {
         EXPECT_EQ(p.screen().line(row), expected.line(row)) << "line " << row;
     }
-    EXPECT_EQ(p.screen().line(20), " Do you want a hard copy (y,n)?");
+    EXPECT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
     EXPECT_EQ(p.screen().cell(28, 70).background, 4);
 }
 
