@@ -105,6 +105,15 @@ TEST(Solver, NoBlanksIsSolvedAtOnceWithoutDrawingOrPolling) {
     EXPECT_EQ(terminal.pollCount(), 0);
 }
 
+// 81 blanks with the given digits at the given reading-order indexes.
+std::string givensAt(std::initializer_list<std::pair<int, char>> givens) {
+    std::string cells(81, '0');
+    for (const auto& [index, digit] : givens) {
+        cells[static_cast<std::size_t>(index)] = digit;
+    }
+    return cells;
+}
+
 TEST(Solver, ClashingGivensAreUnsolvableEvenWhenTheBlanksCouldBeFilled) {
     MemoryTerminal terminal;
 
@@ -115,7 +124,7 @@ TEST(Solver, ClashingGivensAreUnsolvableEvenWhenTheBlanksCouldBeFilled) {
 
     // Two 7s in one box; the search alone would fill every blank around
     // them. The grid stays as typed, and nothing is drawn or polled.
-    PuzzleState boxClash = puzzleFrom("7" + std::string(9, '0') + "7" + std::string(70, '0'));
+    PuzzleState boxClash = puzzleFrom(givensAt({{0, '7'}, {10, '7'}}));
     const Grid typed = boxClash.grid;
     const SolveRun run = solvePuzzle(boxClash, SpeedMode::Fast, terminal);
     EXPECT_EQ(boxClash.status, SolveStatus::Unsolvable);
@@ -125,9 +134,9 @@ TEST(Solver, ClashingGivensAreUnsolvableEvenWhenTheBlanksCouldBeFilled) {
     EXPECT_EQ(terminal.pollCount(), 0);
 
     // Clashes in a row and in a column are found as well.
-    EXPECT_TRUE(givensClash(puzzleFrom("3000000030" + std::string(71, '0'))));
-    EXPECT_TRUE(givensClash(puzzleFrom("4" + std::string(17, '0') + "4" + std::string(62, '0'))));
-    EXPECT_FALSE(givensClash(puzzleFrom("1234" + std::string(77, '0'))));
+    EXPECT_TRUE(givensClash(puzzleFrom(givensAt({{0, '3'}, {8, '3'}}))));
+    EXPECT_TRUE(givensClash(puzzleFrom(givensAt({{0, '4'}, {72, '4'}}))));
+    EXPECT_FALSE(givensClash(puzzleFrom(givensAt({{0, '1'}, {1, '2'}, {80, '3'}}))));
 }
 
 TEST(Solver, FirstCellWithoutAnyDigitIsUnsolvableAfterOneStepBack) {
