@@ -67,9 +67,8 @@ class ConsoleTerminal {
     void printEmptyLine() { print({}, LineEnd::Yes); }
 };
 
-// Key characters the program gives meaning to.
+// The key character the program gives meaning to besides letters and digits.
 constexpr char kBackspaceKey = 8;
-constexpr char kEnterKey = 13;
 
 }  // namespace novemra
 
