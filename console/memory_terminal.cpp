@@ -18,13 +18,7 @@ void MemoryTerminal::locate(int row, int column) {
 
 void MemoryTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd) {
     ++printCount_;
-    PrintItem::Digits digits;
-    for (const PrintItem& item : items) {
-        screen_.write(item.render(digits));
-    }
-    if (lineEnd == LineEnd::Yes) {
-        screen_.write("\r\n");
-    }
+    screen_.print(items, lineEnd);
     screen_.forgetChanges();
 }
 

@@ -63,12 +63,21 @@ void ScreenBuffer::write(std::string_view text) {
     }
 }
 
+void ScreenBuffer::print(std::initializer_list<PrintItem> items, LineEnd lineEnd) {
+    PrintItem::Digits digits;
+    for (const PrintItem& item : items) {
+        write(item.render(digits));
+    }
+    if (lineEnd == LineEnd::Yes) {
+        write("\r\n");
+    }
+}
+
 void ScreenBuffer::putChar(char ch) {
     // Only printable ASCII reaches a cell: a control character or a byte of
     // a multi-byte sequence would move or confuse a real terminal's cursor,
     // so it takes a cell as a blank instead.
-    const auto code = static_cast<unsigned char>(ch);
-    if (code < 0x20 || code >= 0x7F) {
+    if (!isPlain(ch)) {
         ch = ' ';
     }
     Cell& target = at(cursorLine_, cursorColumn_);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "console/console_terminal.hpp"
+
 namespace novemra {
 
 // A colour attribute: low four bits foreground, high four bits background.
@@ -50,6 +52,8 @@ class ScreenBuffer {
     void locate(int row, int column);
     // Writes text at the cursor.
     void write(std::string_view text);
+    // Writes the items of one print, then CR LF when asked.
+    void print(std::initializer_list<PrintItem> items, LineEnd lineEnd);
     // Changes the size, keeping what fits at the top left; new cells blank.
     void resize(int width, int height);
 

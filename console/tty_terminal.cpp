@@ -324,13 +324,7 @@ void TtyTerminal::locate(int row, int column) {
 
 void TtyTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd) {
     serviceSignals();
-    PrintItem::Digits digits;
-    for (const PrintItem& item : items) {
-        screen_.write(item.render(digits));
-    }
-    if (lineEnd == LineEnd::Yes) {
-        screen_.write("\r\n");
-    }
+    screen_.print(items, lineEnd);
     flush();
 }
 
