@@ -12,7 +12,7 @@
 
 #include "print/hard_copy.hpp"
 #include "support/cups_sandbox.hpp"
-#include "support/puzzle_builder.hpp"
+#include "support/solved_page.hpp"
 
 namespace novemra {
 namespace {
@@ -20,10 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::CupsSandbox;
 
-const Grid& solvedGrid() {
-    static const Grid grid = testing::puzzleFrom(testing::kSolvedSudoku).grid;
-    return grid;
-}
+using testing::solvedGrid;
 
 class CupsSpoolerTest : public ::testing::Test {
   protected:
@@ -49,15 +46,7 @@ TEST_F(CupsSpoolerTest, PrintsThePageAsOnePlainTextJobOnTheDefaultPrinter) {
     ASSERT_EQ(jobs.size(), 1U);
     EXPECT_EQ(jobs[0].title, "job1");
     EXPECT_EQ(jobs[0].format, "text/plain");
-    const std::string separator = "    -------------\r\n";
-    EXPECT_EQ(jobs[0].data,
-              " *** Novemra ***\r\n"
-              " Solved by backtracking search\r\n"
-              " \r\n" +
-                  separator + "    |534|678|912|\r\n    |672|195|348|\r\n    |198|342|567|\r\n" +
-                  separator + "    |859|761|423|\r\n    |426|853|791|\r\n    |713|924|856|\r\n" +
-                  separator + "    |961|537|284|\r\n    |287|419|635|\r\n    |345|286|179|\r\n" +
-                  separator);
+    EXPECT_EQ(jobs[0].data, testing::solvedPage());
 }
 
 TEST_F(CupsSpoolerTest, NoDefaultPrinterMakesNoJob) {

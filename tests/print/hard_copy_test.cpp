@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_spooler.hpp"
-#include "support/puzzle_builder.hpp"
+#include "support/solved_page.hpp"
 
 namespace novemra {
 namespace {
 
 using testing::FakeSpooler;
-using testing::puzzleFrom;
 using Calls = std::vector<std::string>;
 
-const Grid& solvedGrid() {
-    static const Grid grid = testing::puzzleFrom(testing::kSolvedSudoku).grid;
-    return grid;
-}
+using testing::solvedGrid;
 
 TEST(HardCopy, SendsTheSixteenLinePageAsOneTextJob) {
     FakeSpooler spooler;
@@ -26,24 +22,7 @@ TEST(HardCopy, SendsTheSixteenLinePageAsOneTextJob) {
     EXPECT_EQ(spooler.openedName, "office");
     EXPECT_EQ(spooler.documentName, "job1");
     EXPECT_EQ(spooler.dataType, "text");
-    const std::string separator = "    -------------\r\n";
-    EXPECT_EQ(spooler.bytes,
-              " *** Novemra ***\r\n"
-              " Solved by backtracking search\r\n"
-              " \r\n" +
-                  separator +
-                  "    |534|678|912|\r\n"
-                  "    |672|195|348|\r\n"
-                  "    |198|342|567|\r\n" +
-                  separator +
-                  "    |859|761|423|\r\n"
-                  "    |426|853|791|\r\n"
-                  "    |713|924|856|\r\n" +
-                  separator +
-                  "    |961|537|284|\r\n"
-                  "    |287|419|635|\r\n"
-                  "    |345|286|179|\r\n" +
-                  separator);
+    EXPECT_EQ(spooler.bytes, testing::solvedPage());
     // Every line is its text and then CR LF, written separately.
     EXPECT_EQ(spooler.writes, 32);
 }
