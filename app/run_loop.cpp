@@ -48,7 +48,6 @@ Flow askQuestions(ProgramState& state, ConsoleTerminal& terminal, bool& helpWant
     if (waitForKey(terminal, state.answer) == Flow::Quit) {
         return Flow::Quit;
     }
-    state.speed = SpeedMode::Fast;
     terminal.printLine(state.answer);
     drainKeys(terminal);
     state.speed = speedForAnswer(state.answer);
