@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # Set up, build, run and test novemra on Debian.
 #
-#   ./dev.sh run            install what is missing, build, start the program
-#   ./dev.sh test           install what is missing, build, run every test
+#   ./dev.sh run            install what building needs, build, start the program
+#   ./dev.sh test           install what the tests need too, build, run every test
 #   ./dev.sh test-sanitized the same tests built with ASan and UBSan
 #   ./dev.sh bench          build and run the benchmarks
 #   ./dev.sh package        build the Debian package into build-package/
+#   ./dev.sh format         reformat every source file
+#   ./dev.sh check-format   fail if a source file is not formatted
 #
 # Packages are installed with apt-get, through sudo when not run as root.
+# The project's own builds treat compiler warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make pkg-config libncurses-dev libcups2-dev
-          libgtest-dev libbenchmark-dev libvterm-dev cups-daemon cups-client)
+# Building and running the program: a compiler, CMake, and the ncurses and
+# libcups headers.
+build_packages=(cmake g++ make pkg-config libncurses-dev libcups2-dev)
+# The tests and benchmarks: GoogleTest, Google Benchmark, libvterm as the
+# emulated terminal, and a CUPS scheduler they start privately.
+test_packages=(libgtest-dev libbenchmark-dev libvterm-dev cups-daemon cups-client)
 
 install_missing() {
     local missing=()
-    for package in "${packages[@]}"; do
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$package")
         fi
@@ -32,39 +39,51 @@ install_missing() {
 build() {  # build DIR [cmake options...]
     local dir=$1
     shift
-    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake -S . -B "$dir" -DNOVEMRA_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)"
+}
+
+sources() {
+    find app bench console print puzzle solver tests -name '*.cpp' -o -name '*.hpp'
 }
 
 case "${1:-}" in
     run)
-        install_missing
-        build build
-        exec ./build/novemra
+        install_missing "${build_packages[@]}"
+        build build-run -DNOVEMRA_TESTS=OFF
+        exec ./build-run/novemra
         ;;
     test)
-        install_missing
+        install_missing "${build_packages[@]}" "${test_packages[@]}"
         build build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
         ;;
     test-sanitized)
-        install_missing
+        install_missing "${build_packages[@]}" "${test_packages[@]}"
         build build-sanitized -DCMAKE_BUILD_TYPE=Debug -DNOVEMRA_SANITIZE=ON
         ctest --test-dir build-sanitized --output-on-failure -j "$(nproc)"
         ;;
     bench)
-        install_missing
+        install_missing "${build_packages[@]}" "${test_packages[@]}"
         build build-bench -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_BENCH=ON -DNOVEMRA_TESTS=ON
         ./build-bench/bench/novemra_bench
         ./build-bench/bench/novemra_harness ./build-bench/novemra "${@:2}"
         ;;
     package)
-        install_missing
-        build build-package -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_TESTS=OFF
+        install_missing "${build_packages[@]}" dpkg-dev
+        build build-package -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_TESTS=OFF \
+            -DNOVEMRA_INSTALL_BINDIR=games -DNOVEMRA_DEBIAN_PACKAGE=ON
         (cd build-package && cpack -G DEB)
         ;;
+    format)
+        sources | xargs clang-format -i
+        ;;
+    check-format)
+        install_missing clang-format
+        sources | xargs clang-format --dry-run --Werror
+        ;;
     *)
-        sed -n '2,11p' "$0"
+        sed -n '2,14p' "$0"
         exit 2
         ;;
 esac

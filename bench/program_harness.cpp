@@ -101,7 +101,10 @@ void solveRow(const std::string& program, char level, char speed) {
     const std::size_t bytes = p.bytesReceived() - bytesBefore;
     const long placements = kPlacements[std::string("edhx").find(level)];
     std::printf("| %-9s | %-10s | %8.3f | %7.3f | %10zu | %9.1f | %7ld | %8ld |\n",
-                level == 'e' ? "easy" : level == 'd' ? "difficult" : level == 'h' ? "hard" : "xtreme",
+                level == 'e'   ? "easy"
+                : level == 'd' ? "difficult"
+                : level == 'h' ? "hard"
+                               : "xtreme",
                 speed == 'e' ? "extra fast" : "fast", wall, after.cpuSeconds - before.cpuSeconds,
                 bytes, static_cast<double>(bytes) / static_cast<double>(placements),
                 after.writeCalls - before.writeCalls, after.peakKilobytes);
@@ -144,8 +147,12 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("Speed answer to \"*** Sudoku Solved ***\", in an 80x30 emulated terminal\n\n");
-    std::printf("| puzzle    | speed      | wall (s) | CPU (s) | bytes      | bytes/pl. | writes  | peak kB  |\n");
-    std::printf("|-----------|------------|----------|---------|------------|-----------|---------|----------|\n");
+    std::printf(
+        "| puzzle    | speed      | wall (s) | CPU (s) | bytes      | bytes/pl. | writes  | peak "
+        "kB  |\n");
+    std::printf(
+        "|-----------|------------|----------|---------|------------|-----------|---------|--------"
+        "--|\n");
     for (const char level : levels) {
         for (const char speed : {'e', 'f'}) {
             solveRow(program, level, speed);

@@ -103,7 +103,8 @@ KeyEvent randomEvent(std::mt19937& random) {
         return KeyEvent::press(static_cast<char>(pick(255)));
     }
     static const std::string meaningful = "yyynnhedxxefs0000000123456789\b\b\bY";
-    return KeyEvent::press(meaningful[static_cast<std::size_t>(pick(static_cast<int>(meaningful.size()) - 1))]);
+    return KeyEvent::press(
+        meaningful[static_cast<std::size_t>(pick(static_cast<int>(meaningful.size()) - 1))]);
 }
 
 void noDelay(SpeedMode) {}
@@ -187,10 +188,11 @@ TEST(RunLoopFuzz, RandomKeySequencesKeepThePuzzleStateSound) {
         typedIn += outcome.typedIn ? 1 : 0;
         searched += outcome.searched ? 1 : 0;
     }
-    std::printf("%ld sequences: %ld typed blanks in, %ld finished a search; at the end %ld were "
-                "still waiting for a key and %ld had ended (%ld by \"x\" sent into a long "
-                "search)\n",
-                sequences, typedIn, searched, starved, ended, endedByX);
+    std::printf(
+        "%ld sequences: %ld typed blanks in, %ld finished a search; at the end %ld were "
+        "still waiting for a key and %ld had ended (%ld by \"x\" sent into a long "
+        "search)\n",
+        sequences, typedIn, searched, starved, ended, endedByX);
 }
 
 }  // namespace

@@ -7,92 +7,33 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "console/grid_picture.hpp"
 #include "console/memory_terminal.hpp"
+#include "e2e/program_steps.hpp"
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
 #include "support/cups_sandbox.hpp"
 #include "support/pty_process.hpp"
+#include "support/shell_session.hpp"
 
 namespace novemra {
 namespace {
 
+using testing::atFirstPrompt;
 using testing::CupsSandbox;
 using testing::dump;
+using testing::exitedWith;
+using testing::kFirstPrompt;
+using testing::kProgram;
 using testing::PtyProcess;
+using testing::ShellSession;
+using testing::startTestPuzzle;
 using testing::VirtualTerminal;
 using namespace std::chrono_literals;
 
-const std::string kProgram = NOVEMRA_BINARY;
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool exitedWith(const std::optional<int>& status, int code) {
-    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
-}
-
-constexpr std::string_view kFirstPrompt = " Use Test data or Help [y,n or h]?";
-
-// Waits for the first question.
-bool atFirstPrompt(PtyProcess& p) {
-    return p.waitForLine(18, kFirstPrompt);
-}
-
-// Answers "y", the level and the speed, each once its question shows.
-bool startTestPuzzle(PtyProcess& p, char level, char speed) {
-    p.send("y");
-    if (!p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) {
-        return false;
-    }
-    p.send(std::string(1, level));
-    if (!p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?")) {
-        return false;
-    }
-    p.send(std::string(1, speed));
-    return true;
-}
-
-// A shell that shows a line, remembers the terminal modes, runs the program
-// and then remembers the modes again, so a test can see what it left behind.
-class ProgramInShell {
-  public:
-    explicit ProgramInShell(int rows = 30, int columns = 80)
-        : folder_(std::filesystem::temp_directory_path() /
-                  ("novemra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++))),
-          process_(command(), rows, columns) {}
-    ~ProgramInShell() { std::filesystem::remove_all(folder_); }
-
-    PtyProcess& process() { return process_; }
-    bool modesRestored() const {
-        return readFile(folder_ / "before") == readFile(folder_ / "after") &&
-               !readFile(folder_ / "before").empty();
-    }
-    std::string exitLine() const { return readFile(folder_ / "status"); }
-
-  private:
-    std::vector<std::string> command() {
-        std::filesystem::create_directories(folder_);
-        const std::string dir = folder_.string();
-        return {"/bin/sh", "-c",
-                "trap true INT; echo BEFORE-NOVEMRA; stty -g >" + dir + "/before; '" + kProgram +
-                    "'; s=$?; stty -g >" + dir + "/after; echo $s >" + dir + "/status; echo DONE"};
-    }
-
-    static inline int counter_ = 0;
-    std::filesystem::path folder_;
-    PtyProcess process_;
-};
-
 TEST(Program, SolvesTheHardPuzzleAndRestoresTheTerminal) {
-    ProgramInShell shell;
+    ShellSession shell(kProgram);
     PtyProcess& p = shell.process();
     ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
     EXPECT_EQ(p.screen().line(1), "      NOVEMRA v1.2");
@@ -182,7 +123,7 @@ TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
 }
 
 TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {
-    ProgramInShell shell;
+    ShellSession shell(kProgram);
     PtyProcess& p = shell.process();
     ASSERT_TRUE(atFirstPrompt(p));
     ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
@@ -196,7 +137,7 @@ TEST(Program, XAtAStepBackEndsTheSolveWithStatusZero) {
 }
 
 TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
-    ProgramInShell shell;
+    ShellSession shell(kProgram);
     PtyProcess& p = shell.process();
     ASSERT_TRUE(atFirstPrompt(p));
 
@@ -244,7 +185,7 @@ TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
 }
 
 TEST(Program, CtrlCEndsWithStatusZeroAndRestores) {
-    ProgramInShell shell;
+    ShellSession shell(kProgram);
     PtyProcess& p = shell.process();
     ASSERT_TRUE(atFirstPrompt(p));
     p.send("\x03");

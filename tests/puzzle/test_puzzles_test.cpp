@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/memory_terminal.hpp"
+#include "support/level_names.hpp"
 
 namespace novemra {
 namespace {
@@ -25,6 +26,11 @@ struct LoadExpectation {
     std::vector<CellCode> last;
     BlankSlot finalPointer;
 };
+
+// What CTest shows after the test's name.
+void PrintTo(const LoadExpectation& expected, std::ostream* out) {
+    *out << testing::levelName(expected.level);
+}
 
 class LoadedLevel : public ::testing::TestWithParam<LoadExpectation> {};
 
@@ -63,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadExpectation{TestLevel::Difficult, 49, {14, 15, 16, 19, 21}, {96, 98, 99}, 65},
         LoadExpectation{TestLevel::Hard, 58, {12, 13, 14, 15, 17}, {97, 98, 99}, 75},
         LoadExpectation{TestLevel::Xtreme, 53, {11, 12, 13, 16, 17}, {96, 98, 99}, 69}),
-    [](const auto& info) { return "Level" + std::to_string(static_cast<int>(info.param.level)); });
+    testing::LevelParamName());
 
 TEST(StoredPuzzles, GivensBreakNoRule) {
     for (const TestLevel level :

@@ -6,6 +6,7 @@
 
 #include "console/memory_terminal.hpp"
 #include "puzzle/test_puzzles.hpp"
+#include "support/level_names.hpp"
 #include "support/puzzle_builder.hpp"
 
 namespace novemra {
@@ -39,6 +40,11 @@ struct LevelCounts {
     std::int64_t placements;
     std::int64_t stepsBack;
 };
+
+// What CTest shows after the test's name.
+void PrintTo(const LevelCounts& counts, std::ostream* out) {
+    *out << testing::levelName(counts.level);
+}
 
 class StoredPuzzleSearch : public ::testing::TestWithParam<LevelCounts> {};
 
@@ -74,9 +80,7 @@ INSTANTIATE_TEST_SUITE_P(AllLevels, StoredPuzzleSearch,
                                            LevelCounts{TestLevel::Difficult, 448, 399},
                                            LevelCounts{TestLevel::Hard, 6021, 5963},
                                            LevelCounts{TestLevel::Xtreme, 15436, 15383}),
-                         [](const auto& info) {
-                             return "Level" + std::to_string(static_cast<int>(info.param.level));
-                         });
+                         testing::LevelParamName());
 
 TEST(Solver, FillsAnEmptyGridInOrder) {
     PuzzleState puzzle = puzzleFrom(std::string(81, '0'));

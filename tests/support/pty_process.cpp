@@ -15,7 +15,8 @@
 
 namespace novemra::testing {
 
-PtyProcess::PtyProcess(const std::vector<std::string>& argv, int rows, int columns)
+PtyProcess::PtyProcess(const std::vector<std::string>& argv, int rows, int columns,
+                       const std::string& term)
     : screen_(rows, columns) {
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);
@@ -30,7 +31,7 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, int rows, int colum
         throw std::runtime_error("forkpty failed");
     }
     if (pid_ == 0) {
-        ::setenv("TERM", "xterm-256color", 1);
+        ::setenv("TERM", term.c_str(), 1);
         ::execvp(args[0], args.data());
         ::_exit(127);
     }

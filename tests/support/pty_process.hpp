@@ -19,8 +19,9 @@ using namespace std::chrono_literals;
 
 class PtyProcess {
   public:
-    // Starts argv[0] with TERM=xterm-256color in a rows x columns terminal.
-    PtyProcess(const std::vector<std::string>& argv, int rows = 30, int columns = 80);
+    // Starts argv[0] with TERM set to term in a rows x columns terminal.
+    PtyProcess(const std::vector<std::string>& argv, int rows = 30, int columns = 80,
+               const std::string& term = "xterm-256color");
     ~PtyProcess();
     PtyProcess(const PtyProcess&) = delete;
     PtyProcess& operator=(const PtyProcess&) = delete;

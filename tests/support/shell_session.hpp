@@ -1,0 +1,50 @@
+// A program run from a shell in a pseudo-terminal, with the terminal's modes
+// (`stty -g`) recorded before and after it and its exit status kept, so a
+// test can see what the program left behind.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/pty_process.hpp"
+
+namespace novemra::testing {
+
+class ShellSession {
+  public:
+    struct Options {
+        std::vector<std::string> arguments;
+        std::string term = "xterm-256color";
+        // Sent to files instead of the terminal when true.
+        bool redirectOutput = false;
+        // Shell words run before the program (for example `trap '' HUP;`).
+        std::string prelude;
+        int rows = 30;
+        int columns = 80;
+    };
+    // Runs the program with no arguments.
+    explicit ShellSession(const std::string& program) : ShellSession(program, Options{}) {}
+    ShellSession(const std::string& program, Options options);
+    ~ShellSession();
+    ShellSession(const ShellSession&) = delete;
+    ShellSession& operator=(const ShellSession&) = delete;
+
+    PtyProcess& process() { return *process_; }
+    // True once the program has ended and the modes after it equal those
+    // before it.
+    bool modesRestored() const;
+    // "N\n" for exit status N, once the shell has recorded it.
+    std::string exitLine() const { return file("status"); }
+    std::string standardOutput() const { return file("out"); }
+    std::string standardError() const { return file("err"); }
+    std::string file(const std::string& name) const;
+
+  private:
+    std::filesystem::path folder_;
+    std::unique_ptr<PtyProcess> process_;
+};
+
+std::string readWholeFile(const std::filesystem::path& path);
+
+}  // namespace novemra::testing
