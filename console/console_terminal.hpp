@@ -54,8 +54,9 @@ class ConsoleTerminal {
     virtual void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) = 0;
     // Takes one pending key press without waiting: "" when none is pending
     // or the event has no character. After a key press, whatever else is
-    // queued is discarded.
-    virtual std::string pollKey() = 0;
+    // queued is discarded. A paste counts as one key press, its first
+    // character; when pasted is given, the whole paste is stored there.
+    virtual std::string pollKey(std::string* pasted = nullptr) = 0;
     // Sleeps until input may be pending. Returns false once no input can
     // ever come again (the terminal is gone), true otherwise.
     virtual bool waitForInput() = 0;

@@ -1,18 +1,59 @@
-// Turning the bytes a terminal sends for one key press into the key's
-// character, the way the program wants to see keys.
+// Turning the bytes a terminal sends into key presses and pastes, the way
+// the program wants to see keys. Pure: fed bytes, and told when no more
+// came within the escape time; tested with byte sequences.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace novemra {
 
-// The character of the first key in bytes, or 0 for a key without one:
-// - Backspace is 8 whether the terminal sends 8, 127 or its erase character;
-// - Enter is 13 (the terminal sends CR when input CR translation is off);
-// - an escape sequence (arrows, function keys, Alt with a key) is 0, while
-//   a lone ESC is the Escape key, 27;
-// - bytes outside 7-bit ASCII (UTF-8 characters) are 0.
-// bytes must not be empty.
-char decodeFirstKey(std::string_view bytes, char eraseCharacter);
+// One thing the user did at the keyboard.
+struct InputEvent {
+    enum class Kind { Key, Paste };
+    Kind kind = Kind::Key;
+    // For a key: its character, or 0 for a key without one.
+    // - Backspace is 8 whether the terminal sends 8, 127 or its erase
+    //   character; Enter is 13 (input CR translation is off);
+    // - an escape sequence (arrows, function keys, Alt with a key, a mouse
+    //   report, a control string of any length) is one key without one;
+    //   the Escape key alone is 27;
+    // - a character outside 7-bit ASCII (a UTF-8 sequence) has none.
+    char key = 0;
+    // For a paste (bracketed: the terminal marks its start and end): the
+    // pasted bytes.
+    std::string text;
+};
+
+class KeyDecoder {
+  public:
+    explicit KeyDecoder(char eraseCharacter) : eraseCharacter_(eraseCharacter) {}
+
+    // Adds bytes read from the terminal.
+    void feed(std::string_view bytes);
+    // Takes the first complete event. With noMoreBytes (nothing came within
+    // the escape time) a sequence cut short ends where it stands: a lone ESC
+    // is the Escape key, a paste without its end mark is what arrived.
+    std::optional<InputEvent> take(bool noMoreBytes = false);
+    // True when the bytes held end inside a sequence that may go on.
+    bool waitingForMore() const { return !buffer_.empty(); }
+    // Throws away every event held (keys typed ahead of a key press). A
+    // sequence cut short at the end is remembered, so that its rest, when it
+    // comes, is not taken for keys.
+    void discard();
+
+  private:
+    // The length of the complete event at the start of the buffer, or 0 when
+    // it may go on.
+    std::size_t completeLength() const;
+    InputEvent eventOf(std::string_view bytes) const;
+
+    char eraseCharacter_;
+    std::string buffer_;
+    // The sequence at the start of the buffer was begun before a discard:
+    // it is thrown away when complete.
+    bool dropFirst_ = false;
+};
 
 }  // namespace novemra

@@ -2,9 +2,9 @@
 
 namespace novemra {
 
-Flow waitForKey(ConsoleTerminal& terminal, std::string& answer) {
+Flow waitForKey(ConsoleTerminal& terminal, std::string& answer, std::string* pasted) {
     for (;;) {
-        answer = terminal.pollKey();
+        answer = terminal.pollKey(pasted);
         if (!answer.empty()) {
             return Flow::Continue;
         }

@@ -8,8 +8,10 @@
 namespace novemra {
 
 // Polls until a key press arrives and stores it in answer, sleeping on the
-// terminal between polls. Returns Flow::Quit when the terminal is gone.
-Flow waitForKey(ConsoleTerminal& terminal, std::string& answer);
+// terminal between polls. A paste is a key press too (its first character);
+// when pasted is given, the whole paste is stored there, else it is left
+// empty. Returns Flow::Quit when the terminal is gone.
+Flow waitForKey(ConsoleTerminal& terminal, std::string& answer, std::string* pasted = nullptr);
 
 // Polls until nothing is pending, storing each result in answer, so the
 // answer ends empty.

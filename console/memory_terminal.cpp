@@ -8,7 +8,8 @@ void MemoryTerminal::setColour(int foreground, int background) {
 
 void MemoryTerminal::clear() {
     ++clearCount_;
-    screen_.clear();
+    // The window's size is read here only, as on the real terminal.
+    screen_.clear(windowWidth_, windowHeight_);
     screen_.forgetChanges();
 }
 
@@ -22,8 +23,11 @@ void MemoryTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineE
     screen_.forgetChanges();
 }
 
-std::string MemoryTerminal::pollKey() {
+std::string MemoryTerminal::pollKey(std::string* pasted) {
     ++pollCount_;
+    if (pasted != nullptr) {
+        pasted->clear();
+    }
     if (onPoll_) {
         onPoll_(*this);
     }
@@ -38,11 +42,18 @@ std::string MemoryTerminal::pollKey() {
             pending_.clear();
             return event.ch == 0 ? std::string() : std::string(1, event.ch);
         case KeyEvent::Kind::Resize:
-            screen_.resize(event.width, event.height);
-            screen_.forgetChanges();
+            // The picture keeps its size until the next clear.
+            windowWidth_ = event.width;
+            windowHeight_ = event.height;
             return "";
         case KeyEvent::Kind::Release:
             return "";
+        case KeyEvent::Kind::Paste:
+            pending_.clear();
+            if (pasted != nullptr) {
+                *pasted = event.text;
+            }
+            return event.text.empty() ? std::string() : std::string(1, event.text.front());
     }
     return "";
 }

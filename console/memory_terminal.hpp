@@ -16,30 +16,35 @@ namespace novemra {
 
 // One thing the keyboard queue can hold.
 struct KeyEvent {
-    enum class Kind { Press, Release, Resize };
+    enum class Kind { Press, Release, Resize, Paste };
     Kind kind = Kind::Press;
     char ch = 0;  // for a press: the character, or 0 for keys without one
     int width = 0;
     int height = 0;
+    std::string text;  // for a paste
 
-    static KeyEvent press(char ch) { return {Kind::Press, ch, 0, 0}; }
-    static KeyEvent keyWithoutCharacter() { return {Kind::Press, 0, 0, 0}; }
-    static KeyEvent release() { return {Kind::Release, 0, 0, 0}; }
-    static KeyEvent resize(int width, int height) { return {Kind::Resize, 0, width, height}; }
+    static KeyEvent press(char ch) { return {Kind::Press, ch, 0, 0, {}}; }
+    static KeyEvent keyWithoutCharacter() { return {Kind::Press, 0, 0, 0, {}}; }
+    static KeyEvent release() { return {Kind::Release, 0, 0, 0, {}}; }
+    static KeyEvent resize(int width, int height) { return {Kind::Resize, 0, width, height, {}}; }
+    static KeyEvent paste(std::string text) { return {Kind::Paste, 0, 0, 0, std::move(text)}; }
 };
 
 class MemoryTerminal final : public ConsoleTerminal {
   public:
-    explicit MemoryTerminal(int width = 80, int height = 30) : screen_(width, height) {}
+    explicit MemoryTerminal(int width = 80, int height = 30)
+        : screen_(width, height), windowWidth_(width), windowHeight_(height) {}
 
     void hideCursor() override { cursorHidden_ = true; }
     void setColour(int foreground, int background) override;
     void clear() override;
     void locate(int row, int column) override;
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
-    std::string pollKey() override;
+    std::string pollKey(std::string* pasted = nullptr) override;
     bool waitForInput() override;
     bool closed() const override { return closed_; }
+    // The terminal goes away, as when its window is closed.
+    void close() { closed_ = true; }
 
     // Keys that are pending now, as if typed before the next poll.
     void queue(KeyEvent event) { pending_.push_back(event); }
@@ -69,6 +74,9 @@ class MemoryTerminal final : public ConsoleTerminal {
 
   private:
     ScreenBuffer screen_;
+    // The window's size, which the screen takes at the next clear.
+    int windowWidth_;
+    int windowHeight_;
     std::deque<KeyEvent> pending_;
     std::deque<KeyEvent> script_;
     std::function<void(MemoryTerminal&)> onPoll_;

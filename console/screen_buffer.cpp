@@ -5,19 +5,41 @@
 namespace novemra {
 
 namespace {
+
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
+
+bool isPlain(char ch) {
+    const auto code = static_cast<unsigned char>(ch);
+    return code >= 0x20 && code < 0x7F;
+}
+
 }  // namespace
 
 ScreenBuffer::ScreenBuffer(int width, int height)
-    : width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
-      cells_(static_cast<std::size_t>(width_ * height_)) {}
+    : width_(std::clamp(width, 1, kMaxScreenWidth)),
+      height_(std::clamp(height, 1, kMaxScreenHeight)),
+      lines_(static_cast<std::size_t>(height_)) {}
 
 void ScreenBuffer::clear() {
-    const Cell blank{' ', attribute_};
-    if (std::any_of(cells_.begin(), cells_.end(), [&](const Cell& c) { return c != blank; })) {
-        std::fill(cells_.begin(), cells_.end(), blank);
+    clear(width_, height_);
+}
+
+void ScreenBuffer::clear(int width, int height) {
+    width = std::clamp(width, 1, kMaxScreenWidth);
+    height = std::clamp(height, 1, kMaxScreenHeight);
+    const bool alreadyBlank =
+        width == width_ && height == height_ &&
+        std::all_of(lines_.begin(), lines_.end(), [this](const Line& line) {
+            return line.fill == attribute_ &&
+                   std::all_of(line.cells.begin(), line.cells.end(), [this](const Cell& c) {
+                       return c == Cell{' ', attribute_};
+                   });
+        });
+    if (!alreadyBlank) {
+        lines_.assign(static_cast<std::size_t>(height), Line{{}, attribute_});
+        width_ = width;
+        height_ = height;
         everythingChanged_ = true;
     }
     cursorLine_ = 0;
@@ -29,25 +51,34 @@ void ScreenBuffer::locate(int row, int column) {
     cursorColumn_ = std::clamp(column - 1, 0, width_ - 1);
 }
 
-namespace {
-bool isPlain(char ch) {
-    const auto code = static_cast<unsigned char>(ch);
-    return code >= 0x20 && code < 0x7F;
+bool ScreenBuffer::set(int line, int column, Cell wanted) {
+    std::vector<Cell>& cells = lines_[static_cast<std::size_t>(line)].cells;
+    const auto index = static_cast<std::size_t>(column);
+    if (index < cells.size()) {
+        if (cells[index] == wanted) {
+            return false;
+        }
+        cells[index] = wanted;
+        return true;
+    }
+    const Cell blank{' ', lines_[static_cast<std::size_t>(line)].fill};
+    if (wanted == blank) {
+        return false;
+    }
+    cells.resize(index + 1, blank);
+    cells[index] = wanted;
+    return true;
 }
-}  // namespace
 
 void ScreenBuffer::write(std::string_view text) {
     // Most writes are a few plain characters that fit on the line: compare
     // them with the cells in one pass and only note the ones that differ.
     if (static_cast<int>(text.size()) < width_ - cursorColumn_ &&
         std::all_of(text.begin(), text.end(), isPlain)) {
-        Cell* cell = &at(cursorLine_, cursorColumn_);
         for (const char ch : text) {
-            if (cell->ch != ch || cell->attribute != attribute_) {
-                *cell = Cell{ch, attribute_};
+            if (set(cursorLine_, cursorColumn_, Cell{ch, attribute_})) {
                 noteChange(cursorLine_, cursorColumn_);
             }
-            ++cell;
             ++cursorColumn_;
         }
         return;
@@ -80,10 +111,7 @@ void ScreenBuffer::putChar(char ch) {
     if (!isPlain(ch)) {
         ch = ' ';
     }
-    Cell& target = at(cursorLine_, cursorColumn_);
-    const Cell wanted{ch, attribute_};
-    if (target != wanted) {
-        target = wanted;
+    if (set(cursorLine_, cursorColumn_, Cell{ch, attribute_})) {
         noteChange(cursorLine_, cursorColumn_);
     }
     if (++cursorColumn_ == width_) {
@@ -99,8 +127,8 @@ void ScreenBuffer::lineFeed() {
     }
     // On the last line: every line moves up one, and a blank line in the
     // current attribute comes in at the bottom.
-    std::move(cells_.begin() + width_, cells_.end(), cells_.begin());
-    std::fill(cells_.end() - width_, cells_.end(), Cell{' ', attribute_});
+    std::rotate(lines_.begin(), lines_.begin() + 1, lines_.end());
+    lines_.back() = Line{{}, attribute_};
     everythingChanged_ = true;
 }
 
@@ -121,23 +149,6 @@ void ScreenBuffer::noteChange(int line, int column) {
 void ScreenBuffer::forgetChanges() {
     changedRuns_.clear();
     everythingChanged_ = false;
-}
-
-void ScreenBuffer::resize(int width, int height) {
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    std::vector<Cell> resized(static_cast<std::size_t>(width * height), Cell{' ', attribute_});
-    for (int line = 0; line < std::min(height, height_); ++line) {
-        for (int column = 0; column < std::min(width, width_); ++column) {
-            resized[static_cast<std::size_t>(line * width + column)] = at(line, column);
-        }
-    }
-    cells_ = std::move(resized);
-    width_ = width;
-    height_ = height;
-    cursorLine_ = std::min(cursorLine_, height_ - 1);
-    cursorColumn_ = std::min(cursorColumn_, width_ - 1);
-    everythingChanged_ = true;
 }
 
 std::string ScreenBuffer::lineText(int row) const {

@@ -29,6 +29,10 @@ int number(const char* name) {
     return ::tigetnum(name);
 }
 
+bool flag(const char* name) {
+    return ::tigetflag(name) > 0;
+}
+
 std::string format(const std::string& capability, int first, int second) {
     const char* result = ::tiparm(capability.c_str(), first, second);
     return result == nullptr ? std::string() : std::string(result);

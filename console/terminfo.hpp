@@ -14,6 +14,8 @@ void unload();
 std::string text(const char* name);
 // A numeric capability, or -1 when the terminal lacks it.
 int number(const char* name);
+// A boolean capability; false when the terminal lacks it.
+bool flag(const char* name);
 // A string capability with its parameters filled in.
 std::string format(const std::string& capability, int first, int second = 0);
 

@@ -2,10 +2,20 @@
 //
 // It keeps a ScreenBuffer as its own picture of the screen and, after each
 // operation, sends only the cells that changed, in one write. A print that
-// changes nothing costs no system call. It owns every change it makes to the
-// terminal (input modes, alternate screen, hidden cursor) and undoes them
-// when destroyed, and from its signal handlers when the process is ended,
-// suspended or crashes.
+// changes nothing costs no system call, and neither does a poll for keys
+// when none has arrived. It owns every change it makes to the terminal
+// (input modes, alternate screen, hidden cursor, bracketed paste) and
+// undoes them when destroyed, and from its signal handlers when the process
+// is ended, stopped or crashes.
+//
+// The picture keeps the size the window had at the last clear. A resize
+// changes only how much of it the window shows: a shorter window shows the
+// part around the cursor, and a window that grows back shows it all again.
+//
+// The work is split by concern: opening, closing and the operations here;
+// sending the picture in tty_output.cpp; reading keys in tty_input.cpp; the
+// terminal's description in terminal_description.cpp; and the signal
+// handlers in signal_restore.cpp.
 #pragma once
 
 #include <termios.h>
@@ -14,7 +24,9 @@
 #include <string>
 
 #include "console/console_terminal.hpp"
+#include "console/key_decoder.hpp"
 #include "console/screen_buffer.hpp"
+#include "console/terminal_description.hpp"
 
 namespace novemra {
 
@@ -35,50 +47,62 @@ class TtyTerminal final : public ConsoleTerminal {
     void clear() override;
     void locate(int row, int column) override;
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
-    std::string pollKey() override;
+    std::string pollKey(std::string* pasted = nullptr) override;
     bool waitForInput() override;
     bool closed() const override { return closed_; }
 
-    // Escape sequences the terminal needs, from its terminfo entry.
-    struct Sequences {
-        std::string enter;  // alternate screen on
-        std::string leave;  // colours reset, cursor shown, alternate screen off
-        std::string hideCursor;
-        std::string clearScreen;
-        std::string cursorAddress;  // terminfo "cup" with two parameters
-        bool ansiCursorAddress = false;
-        std::string resetAttributes;
-        std::string bold;
-        std::string foreground;  // terminfo "setaf"
-        std::string background;  // terminfo "setab"
-        int colours = 8;
-    };
+    // How long a sequence cut short waits for its rest.
+    static constexpr int kEscapeTimeMs = 200;
 
   private:
-    TtyTerminal(int fd, const termios& saved, Sequences sequences, int width, int height);
+    TtyTerminal(int fd, const termios& saved, TerminalDescription description);
 
-    // Acts on what the signal handlers noted: a resize or a return from
-    // suspension.
+    // Acts on what the signal handlers noted: a resize or a return from a
+    // stop.
     void serviceSignals();
-    // Sends the changed cells of the picture to the terminal.
+    // Reads the window's size, kept within the picture's limits.
+    void readWindowSize();
+
+    // Output (tty_output.cpp).
+    // Moves the shown part of the picture so the cursor's line is in view.
+    void followCursor();
+    // Sends the changed cells of the shown part to the terminal.
     void flush();
-    void appendMove(int line, int column);
+    void paintEverything();
+    void paintRun(int line, int firstColumn, int endColumn);
+    void paintBlankToEndOfLine(int terminalLine, int column, Attribute attribute);
+    void appendMove(int terminalLine, int column);
     void appendAttribute(Attribute attribute);
     void writeAll(const std::string& bytes);
 
+    // Input (tty_input.cpp).
+    // Reads whatever the terminal has sent into the decoder.
+    void readAvailable();
+    // Takes the next event, waiting a short time for the rest of a sequence
+    // cut short.
+    std::optional<InputEvent> nextEvent();
+
     int fd_;
     termios saved_;
-    Sequences sequences_;
+    TerminalDescription description_;
     ScreenBuffer screen_;
+    KeyDecoder decoder_;
     std::string out_;
+    int windowWidth_ = 1;
+    int windowHeight_ = 1;
+    // The picture's line shown on the window's first line.
+    int viewTop_ = 0;
+    bool repaintAll_ = true;
     // What the terminal itself shows now: its attribute, and where its
-    // cursor stands (-1 when unknown).
+    // cursor stands (-1 when unknown), in window coordinates.
     int shownAttribute_ = -1;
     int shownLine_ = -1;
     int shownColumn_ = -1;
     bool resizeEventPending_ = false;
     bool closed_ = false;
-    char eraseCharacter_ = 0;
+    // Polls since the last read; a read is made now and then even without a
+    // note of input, in case a hang-up sends none.
+    int pollsWithoutRead_ = 0;
 };
 
 }  // namespace novemra

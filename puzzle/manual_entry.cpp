@@ -8,53 +8,109 @@ namespace novemra {
 namespace {
 
 constexpr std::string_view kQuitKey = "x";
+// In a pasted puzzle a dot is a blank too, as most puzzle sites write one.
+constexpr char kPastedBlank = '.';
 
-bool isDigitKey(const std::string& key) {
-    return key.size() == 1 && key[0] >= '0' && key[0] <= '9';
+// The entry position walking the 81 cells in reading order, with the cell
+// under it holding the entry cursor.
+class Entry {
+  public:
+    Entry(PuzzleState& puzzle, ConsoleTerminal& terminal) : puzzle_(puzzle), terminal_(terminal) {
+        puzzle_.currentSlot = kFirstSlot;
+        grid().set(row_, column_, kEntryCursor);
+        drawGrid(grid(), terminal_);
+    }
+
+    // Stores the value (0 a blank, 1..9 a given) in the cell and moves on.
+    // True when that was the 81st cell: the last cell keeps showing the
+    // cursor until the next draw.
+    bool accept(int value) {
+        grid().set(row_, column_, value);
+        if (value == kBlank) {
+            appendBlank(puzzle_, row_, column_);
+        }
+        if (row_ == kGridSize && column_ == kGridSize) {
+            return true;
+        }
+        if (++column_ > kGridSize) {
+            column_ = 1;
+            ++row_;
+        }
+        grid().set(row_, column_, kEntryCursor);
+        drawGrid(grid(), terminal_);
+        return false;
+    }
+
+    // Steps back one cell, dropping what was typed there.
+    void back() {
+        if (row_ == 1 && column_ == 1) {
+            return;
+        }
+        grid().set(row_, column_, kBlank);
+        if (--column_ == 0) {
+            column_ = kGridSize;
+            --row_;
+        }
+        if (grid().at(row_, column_) == kBlank) {
+            // The cell was typed as a blank: take it off the list again.
+            puzzle_.currentSlot = previousSlot(puzzle_.currentSlot);
+            puzzle_.blanks.set(puzzle_.currentSlot, 0);
+        }
+        grid().set(row_, column_, kEntryCursor);
+        drawGrid(grid(), terminal_);
+    }
+
+  private:
+    Grid& grid() { return puzzle_.grid; }
+
+    PuzzleState& puzzle_;
+    ConsoleTerminal& terminal_;
+    int row_ = 1;
+    int column_ = 1;
+};
+
+// The value a typed key gives a cell, or -1 when the key is not a digit.
+int typedValue(const std::string& key) {
+    return key.size() == 1 && key[0] >= '0' && key[0] <= '9' ? key[0] - '0' : -1;
+}
+
+// The value a pasted character gives a cell, or -1 for characters that are
+// skipped (line ends, separators, letters).
+int pastedValue(char ch) {
+    if (ch == kPastedBlank) {
+        return kBlank;
+    }
+    return ch >= '0' && ch <= '9' ? ch - '0' : -1;
 }
 
 }  // namespace
 
 Flow enterPuzzle(PuzzleState& puzzle, ConsoleTerminal& terminal, std::string& answer) {
-    Grid& grid = puzzle.grid;
-    puzzle.currentSlot = kFirstSlot;
-    int row = 1;
-    int column = 1;
-    grid.set(row, column, kEntryCursor);
-    drawGrid(grid, terminal);
+    Entry entry(puzzle, terminal);
+    std::string pasted;
     for (;;) {
-        if (waitForKey(terminal, answer) == Flow::Quit || answer == kQuitKey) {
+        if (waitForKey(terminal, answer, &pasted) == Flow::Quit) {
             return Flow::Quit;
         }
-        if (isDigitKey(answer)) {
-            const int value = answer[0] - '0';
-            grid.set(row, column, value);
-            if (value == kBlank) {
-                appendBlank(puzzle, row, column);
+        if (!pasted.empty()) {
+            // A paste is taken as its characters typed one by one; what
+            // follows the 81st cell is dropped.
+            for (const char ch : pasted) {
+                if (const int value = pastedValue(ch); value >= 0 && entry.accept(value)) {
+                    return Flow::Continue;
+                }
             }
-            if (row == kGridSize && column == kGridSize) {
-                // The last cell keeps showing the cursor until the next draw.
+            continue;
+        }
+        if (answer == kQuitKey) {
+            return Flow::Quit;
+        }
+        if (const int value = typedValue(answer); value >= 0) {
+            if (entry.accept(value)) {
                 return Flow::Continue;
             }
-            if (++column > kGridSize) {
-                column = 1;
-                ++row;
-            }
-            grid.set(row, column, kEntryCursor);
-            drawGrid(grid, terminal);
-        } else if (answer[0] == kBackspaceKey && !(row == 1 && column == 1)) {
-            grid.set(row, column, kBlank);
-            if (--column == 0) {
-                column = kGridSize;
-                --row;
-            }
-            if (grid.at(row, column) == kBlank) {
-                // The cell was typed as a blank: take it off the list again.
-                puzzle.currentSlot = previousSlot(puzzle.currentSlot);
-                puzzle.blanks.set(puzzle.currentSlot, 0);
-            }
-            grid.set(row, column, kEntryCursor);
-            drawGrid(grid, terminal);
+        } else if (answer[0] == kBackspaceKey) {
+            entry.back();
         }
     }
 }

@@ -7,39 +7,97 @@ namespace {
 
 constexpr char kErase = 127;
 
-TEST(DecodeFirstKey, BackspaceIsEightHoweverTheTerminalSendsIt) {
-    EXPECT_EQ(decodeFirstKey("\x7f", kErase), 8);
-    EXPECT_EQ(decodeFirstKey("\x08", kErase), 8);
-    EXPECT_EQ(decodeFirstKey("\x17", '\x17'), 8);  // an unusual erase character
+// The key of the first event in bytes, taking a cut-short sequence as
+// ended; -1 when there is no event at all.
+int firstKey(std::string_view bytes, char erase = kErase) {
+    KeyDecoder decoder(erase);
+    decoder.feed(bytes);
+    const std::optional<InputEvent> event = decoder.take(true);
+    return event ? event->key : -1;
 }
 
-TEST(DecodeFirstKey, APrintableEraseCharacterStaysAnOrdinaryKey) {
-    EXPECT_EQ(decodeFirstKey("#", '#'), '#');
+TEST(KeyDecoder, BackspaceIsEightHoweverTheTerminalSendsIt) {
+    EXPECT_EQ(firstKey("\x7f"), 8);
+    EXPECT_EQ(firstKey("\x08"), 8);
+    EXPECT_EQ(firstKey("\x17", '\x17'), 8);  // an unusual erase character
+    EXPECT_EQ(firstKey("#", '#'), '#');      // a printable one stays a key
 }
 
-TEST(DecodeFirstKey, PlainKeysComeBackAsTyped) {
-    EXPECT_EQ(decodeFirstKey("y", kErase), 'y');
-    EXPECT_EQ(decodeFirstKey("Y", kErase), 'Y');
-    EXPECT_EQ(decodeFirstKey("0", kErase), '0');
-    EXPECT_EQ(decodeFirstKey("\r", kErase), 13);
-    EXPECT_EQ(decodeFirstKey(" ", kErase), ' ');
+TEST(KeyDecoder, PlainKeysComeBackAsTypedOneAtATime) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("yY0\r ");
+    for (const char expected : std::string_view("yY0\r ")) {
+        const std::optional<InputEvent> event = decoder.take();
+        ASSERT_TRUE(event);
+        EXPECT_EQ(event->key, expected);
+    }
+    EXPECT_FALSE(decoder.take());
 }
 
-TEST(DecodeFirstKey, OnlyTheFirstKeyCounts) {
-    EXPECT_EQ(decodeFirstKey("xyz", kErase), 'x');
+TEST(KeyDecoder, EscapeSequencesAndNonAsciiHaveNoCharacter) {
+    EXPECT_EQ(firstKey("\x1b[A"), 0);         // up arrow
+    EXPECT_EQ(firstKey("\x1bOP"), 0);         // F1
+    EXPECT_EQ(firstKey("\x1b[15~"), 0);       // F5
+    EXPECT_EQ(firstKey("\x1bx"), 0);          // Alt-x is not x
+    EXPECT_EQ(firstKey("\x1b\x1b[A"), 0);     // Alt-up
+    EXPECT_EQ(firstKey("\x1b[M !!"), 0);      // X10 mouse report
+    EXPECT_EQ(firstKey("\x1b[<0;12;5M"), 0);  // SGR mouse report
+    EXPECT_EQ(firstKey("\xc3\xa9"), 0);       // é in UTF-8
+    EXPECT_EQ(firstKey("\xff"), 0);
 }
 
-TEST(DecodeFirstKey, EscapeSequencesHaveNoCharacter) {
-    EXPECT_EQ(decodeFirstKey("\x1b[A", kErase), 0);    // up arrow
-    EXPECT_EQ(decodeFirstKey("\x1bOP", kErase), 0);    // F1
-    EXPECT_EQ(decodeFirstKey("\x1b[15~", kErase), 0);  // F5
-    EXPECT_EQ(decodeFirstKey("\x1bx", kErase), 0);     // Alt-x is not x
-    EXPECT_EQ(decodeFirstKey("\x1b", kErase), 27);     // the Escape key alone
+TEST(KeyDecoder, ASequenceSplitAcrossReadsWaitsForItsRest) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("\x1b");
+    EXPECT_FALSE(decoder.take());
+    EXPECT_TRUE(decoder.waitingForMore());
+    decoder.feed("[");
+    EXPECT_FALSE(decoder.take());
+    decoder.feed("Ay");
+    EXPECT_EQ(decoder.take()->key, 0);  // the arrow, whole
+    EXPECT_EQ(decoder.take()->key, 'y');
 }
 
-TEST(DecodeFirstKey, BytesOutsideAsciiHaveNoCharacter) {
-    EXPECT_EQ(decodeFirstKey("\xc3\xa9", kErase), 0);  // é in UTF-8
-    EXPECT_EQ(decodeFirstKey("\xff", kErase), 0);
+TEST(KeyDecoder, ALoneEscapeIsTheEscapeKeyOnceNothingMoreComes) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("\x1b");
+    EXPECT_FALSE(decoder.take());
+    EXPECT_EQ(decoder.take(true)->key, 27);
+    EXPECT_FALSE(decoder.waitingForMore());
+}
+
+TEST(KeyDecoder, ALongControlStringIsOneEventHoweverItIsSplit) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("\x1b]52;c;");
+    for (int i = 0; i < 40; ++i) {
+        decoder.feed(std::string(256, 'y'));
+        EXPECT_FALSE(decoder.take());
+    }
+    decoder.feed("\x1b\\n");
+    EXPECT_EQ(decoder.take()->key, 0);
+    EXPECT_EQ(decoder.take()->key, 'n');
+}
+
+TEST(KeyDecoder, ABracketedPasteIsOneEventWithItsText) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("\x1b[200~12.\r\n4");
+    EXPECT_FALSE(decoder.take());
+    decoder.feed("5\x1b[201~z");
+    const std::optional<InputEvent> paste = decoder.take();
+    ASSERT_TRUE(paste);
+    EXPECT_EQ(paste->kind, InputEvent::Kind::Paste);
+    EXPECT_EQ(paste->text, "12.\r\n45");
+    EXPECT_EQ(decoder.take()->key, 'z');
+}
+
+TEST(KeyDecoder, DiscardDropsTypeAheadAndTheRestOfASequenceCutShort) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("ab\x1b]0;title");
+    EXPECT_EQ(decoder.take()->key, 'a');
+    decoder.discard();
+    EXPECT_FALSE(decoder.take());
+    decoder.feed("...\x07y");  // the control string's tail, then a real key
+    EXPECT_EQ(decoder.take()->key, 'y');
 }
 
 }  // namespace

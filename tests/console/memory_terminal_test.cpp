@@ -34,13 +34,16 @@ TEST(PollKey, AKeyWithoutCharacterGivesNothingAndDiscardsTheQueue) {
     EXPECT_EQ(terminal.pollKey(), "");
 }
 
-TEST(PollKey, AResizeGivesNothingDiscardsNothingAndResizesTheScreen) {
+TEST(PollKey, AResizeGivesNothingDiscardsNothingAndTakesEffectAtTheNextClear) {
     MemoryTerminal terminal(80, 30);
     terminal.queue(KeyEvent::resize(40, 10));
     terminal.queueKeys("Y");
     EXPECT_EQ(terminal.pollKey(), "");
-    EXPECT_EQ(terminal.screen().width(), 40);
+    EXPECT_EQ(terminal.screen().width(), 80);
     EXPECT_EQ(terminal.pollKey(), "Y");
+    terminal.clear();
+    EXPECT_EQ(terminal.screen().width(), 40);
+    EXPECT_EQ(terminal.screen().height(), 10);
 }
 
 TEST(PollKey, BackspaceComesBackAsCharacterEight) {

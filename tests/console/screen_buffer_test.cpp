@@ -85,15 +85,18 @@ TEST(ScreenBuffer, ControlCharactersAndNonAsciiBytesTakeACellAsABlank) {
     EXPECT_EQ(screen.lineText(1), "a    z");
 }
 
-TEST(ScreenBuffer, ResizeKeepsTheTopLeftAndTheCursorInside) {
+TEST(ScreenBuffer, ClearTakesANewSizeWithinLimits) {
     ScreenBuffer screen(7, 3);
     screen.write("abcdef\r\nghijkl\r\nmn");
-    screen.resize(3, 2);
-    EXPECT_EQ(screen.lineText(1), "abc");
-    EXPECT_EQ(screen.lineText(2), "ghi");
-    EXPECT_EQ(screen.cursorRow(), 2);
-    screen.resize(4, 3);
-    EXPECT_EQ(screen.lineText(3), "    ");
+    screen.clear(4, 2);
+    EXPECT_EQ(screen.lineText(1), "    ");
+    EXPECT_EQ(screen.height(), 2);
+    screen.clear(65535, 65535);
+    EXPECT_EQ(screen.width(), kMaxScreenWidth);
+    EXPECT_EQ(screen.height(), kMaxScreenHeight);
+    screen.locate(kMaxScreenHeight, kMaxScreenWidth - 1);
+    screen.write("z");
+    EXPECT_EQ(screen.cell(kMaxScreenHeight, kMaxScreenWidth - 1).ch, 'z');
 }
 
 TEST(ScreenBuffer, LocateStaysInsideTheScreen) {

@@ -1,0 +1,288 @@
+#include "console/signal_restore.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace novemra::signal_restore {
+
+namespace {
+
+// What the handlers use. Static because a handler can reach nothing else;
+// written only while the handlers are not installed, or by the handlers.
+struct State {
+    int fd = -1;
+    termios saved{};
+    termios program{};
+    std::array<char, 512> leave{};
+    std::size_t leaveLength = 0;
+    std::array<char, 512> enter{};
+    std::size_t enterLength = 0;
+    std::array<int, 2> wakePipe{-1, -1};
+    volatile std::sig_atomic_t resized = 0;
+    volatile std::sig_atomic_t resumed = 0;
+    volatile std::sig_atomic_t inputArrived = 1;
+    // What each signal did before install, put back on the way out.
+    std::array<struct sigaction, NSIG> original{};
+    std::array<bool, NSIG> handled{};
+};
+
+State state;
+
+// Cancels an escape sequence the terminal may be in the middle of, when
+// the output queue was cut short.
+constexpr char kCancel = 0x18;
+// A restore waits at most this often, this long each, for a terminal that
+// does not take its bytes.
+constexpr int kRestoreWaits = 4;
+constexpr int kRestoreWaitMs = 50;
+
+// Signals that end the process by default and leave a core: the program
+// may be broken, so they are always caught, then raised again.
+constexpr std::array kCrashSignals = {SIGQUIT, SIGILL, SIGTRAP, SIGABRT,
+                                      SIGBUS,  SIGFPE, SIGSEGV, SIGSYS};
+// Signals that end the process by default without a core.
+constexpr std::array kEndingSignals = {SIGHUP,    SIGUSR1, SIGUSR2, SIGPIPE,   SIGALRM, SIGTERM,
+                                       SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPWR};
+
+// Writes within a bounded wait; false when the terminal would not take it.
+bool writeWithin(const char* bytes, std::size_t length) {
+    int waits = 0;
+    while (length > 0) {
+        const ssize_t written = ::write(state.fd, bytes, length);
+        if (written > 0) {
+            bytes += written;
+            length -= static_cast<std::size_t>(written);
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else if (written < 0 && errno == EAGAIN && waits++ < kRestoreWaits) {
+            pollfd writable{state.fd, POLLOUT, 0};
+            ::poll(&writable, 1, kRestoreWaitMs);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts the user's terminal back. When urgent (a signal), output still queued
+// is thrown away first: it would only be drawn over, and a terminal that
+// reads slowly must not keep the restore from getting through. Otherwise the
+// queue is given a moment to drain, and is thrown away only if it does not.
+void restoreTerminal(bool urgent) {
+    if (state.fd < 0) {
+        return;
+    }
+    const int savedErrno = errno;
+    bool delivered = false;
+    if (!urgent) {
+        delivered = writeWithin(state.leave.data(), state.leaveLength);
+    }
+    if (!delivered) {
+        ::tcflush(state.fd, TCOFLUSH);
+        if (writeWithin(&kCancel, 1)) {
+            writeWithin(state.leave.data(), state.leaveLength);
+        }
+    }
+    ::tcsetattr(state.fd, TCSANOW, &state.saved);
+    errno = savedErrno;
+}
+
+void wake() {
+    const int savedErrno = errno;
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t ignored = ::write(state.wakePipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+void setHandler(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    // Every other signal waits while a handler runs, so a restore is never
+    // interrupted halfway by a stop or another ending signal. No
+    // SA_RESTART: a resize must interrupt a wait.
+    sigfillset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
+
+// Restore, then end the process by the same signal: the signal is raised
+// again with its default action and is delivered when this handler returns.
+void onEndingSignal(int signal) {
+    restoreTerminal(true);
+    setHandler(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+// Ctrl-C ends the program as "x" does: terminal restored, status 0.
+void onInterrupt(int) {
+    restoreTerminal(true);
+    ::_exit(0);
+}
+
+// Ctrl-Z: restore, then stop for real. The return is handled by onContinue,
+// which runs once this handler has returned.
+void onSuspend(int) {
+    const int savedErrno = errno;
+    restoreTerminal(true);
+    setHandler(SIGTSTP, SIG_DFL);
+    sigset_t suspend;
+    sigemptyset(&suspend);
+    sigaddset(&suspend, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
+    ::raise(SIGTSTP);  // stops here until the process is continued
+    ::sigprocmask(SIG_BLOCK, &suspend, nullptr);
+    setHandler(SIGTSTP, onSuspend);
+    errno = savedErrno;
+}
+
+// After Ctrl-Z and fg, or kill -STOP and kill -CONT: take the terminal
+// again and have the program repaint it.
+void onContinue(int) {
+    const int savedErrno = errno;
+    ::tcsetattr(state.fd, TCSANOW, &state.program);
+    writeWithin(state.enter.data(), state.enterLength);
+    state.resumed = 1;
+    wake();
+    errno = savedErrno;
+}
+
+void onResize(int) {
+    state.resized = 1;
+    wake();
+}
+
+void onInput(int) {
+    state.inputArrived = 1;
+}
+
+bool startedIgnored(int signal) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    return current.sa_handler == SIG_IGN;
+}
+
+// Installs the handler unless the signal was ignored when the program
+// started (nohup, a background job): then it stays ignored, as the user
+// asked.
+void take(int signal, void (*handler)(int), bool evenIfIgnored = false) {
+    ::sigaction(signal, nullptr, &state.original[static_cast<std::size_t>(signal)]);
+    if (!evenIfIgnored && startedIgnored(signal)) {
+        return;
+    }
+    state.handled[static_cast<std::size_t>(signal)] = true;
+    setHandler(signal, handler);
+}
+
+template <std::size_t N>
+bool keep(std::string_view bytes, std::array<char, N>& target, std::size_t& length) {
+    if (bytes.size() > target.size()) {
+        return false;
+    }
+    std::memcpy(target.data(), bytes.data(), bytes.size());
+    length = bytes.size();
+    return true;
+}
+
+}  // namespace
+
+bool install(const Plan& plan) {
+    if (!keep(plan.leave, state.leave, state.leaveLength) ||
+        !keep(plan.enter, state.enter, state.enterLength)) {
+        return false;
+    }
+    if (::pipe2(state.wakePipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+        state.wakePipe = {-1, -1};
+    }
+    state.fd = plan.fd;
+    state.saved = plan.saved;
+    state.program = plan.program;
+    state.resized = 0;
+    state.resumed = 0;
+    state.inputArrived = 1;
+    state.handled.fill(false);
+
+    for (const int signal : kCrashSignals) {
+        take(signal, onEndingSignal, signal != SIGQUIT);
+    }
+    for (const int signal : kEndingSignals) {
+        take(signal, onEndingSignal);
+    }
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+        take(signal, onEndingSignal);
+    }
+    take(SIGINT, onInterrupt);
+    take(SIGTSTP, onSuspend);
+    take(SIGCONT, onContinue, true);
+    take(SIGWINCH, onResize, true);
+    take(SIGIO, onInput, true);
+    return true;
+}
+
+void restoreAndRemove() {
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &before);
+    if (state.fd >= 0) {
+        // No more input signals once the handlers are gone.
+        ::fcntl(state.fd, F_SETFL, ::fcntl(state.fd, F_GETFL) & ~O_ASYNC);
+    }
+    restoreTerminal(false);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        if (state.handled[static_cast<std::size_t>(signal)]) {
+            ::sigaction(signal, &state.original[static_cast<std::size_t>(signal)], nullptr);
+        }
+    }
+    state.handled.fill(false);
+    state.fd = -1;
+    for (int& end : state.wakePipe) {
+        if (end >= 0) {
+            ::close(end);
+            end = -1;
+        }
+    }
+    // A signal that came during the teardown now meets the dispositions the
+    // process started with, on a terminal that is already restored.
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+bool takeResized() {
+    if (state.resized == 0) {
+        return false;
+    }
+    state.resized = 0;
+    return true;
+}
+
+bool takeResumed() {
+    if (state.resumed == 0) {
+        return false;
+    }
+    state.resumed = 0;
+    return true;
+}
+
+bool takeInputArrived() {
+    if (state.inputArrived == 0) {
+        return false;
+    }
+    state.inputArrived = 0;
+    return true;
+}
+
+int wakeDescriptor() {
+    return state.wakePipe[0];
+}
+
+void drainWake() {
+    std::array<char, 64> bytes{};
+    while (::read(state.wakePipe[0], bytes.data(), bytes.size()) > 0) {
+    }
+}
+
+}  // namespace novemra::signal_restore

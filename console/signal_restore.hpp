@@ -1,0 +1,45 @@
+// The terminal's way back from signals: handlers that put the user's
+// terminal back before the process ends or stops, take it again when the
+// process continues, and note resizes and arriving input for the program.
+//
+// A handler reaches only static storage, so the bytes and modes it needs
+// are copied there when the terminal opens. Everything in this part runs in
+// signal handlers or with signals blocked and uses only async-signal-safe
+// calls.
+#pragma once
+
+#include <termios.h>
+
+#include <string_view>
+
+namespace novemra::signal_restore {
+
+struct Plan {
+    int fd = -1;
+    termios saved{};    // the user's modes, put back on the way out
+    termios program{};  // the program's modes, taken again after a stop
+    std::string_view leave;
+    std::string_view enter;
+};
+
+// Copies the plan and installs the handlers. False when the byte sequences
+// are too long to keep (nothing is installed then).
+bool install(const Plan& plan);
+
+// The normal way out: with every signal blocked, puts the user's terminal
+// back (never waiting long on a terminal that stopped reading), then the
+// signal dispositions the process had before install.
+void restoreAndRemove();
+
+// What the handlers noted for the program; each is taken once.
+bool takeResized();
+bool takeResumed();
+// True when input may have arrived since the last call (the terminal sends
+// SIGIO). Clears the note, so call it before reading.
+bool takeInputArrived();
+// Readable when a handler noted a resize or a return from a stop, so a wait
+// for input wakes for it wherever the signal lands.
+int wakeDescriptor();
+void drainWake();
+
+}  // namespace novemra::signal_restore

@@ -1,0 +1,94 @@
+#include "console/terminal_description.hpp"
+
+#include <cctype>
+
+#include "console/terminfo.hpp"
+
+namespace novemra {
+
+namespace {
+
+constexpr const char* kAnsiCursorAddress = "\x1b[%i%p1%d;%p2%dH";
+
+std::string capability(const char* name, const char* fallback) {
+    std::string value = withoutPadding(terminfo::text(name));
+    return value.empty() ? std::string(fallback) : value;
+}
+
+// The padding mark that starts at text[at] ("$<" digits, an optional
+// decimal, then "*" and "/" in any order, ">"), or 0 when there is none.
+std::size_t paddingLength(std::string_view text, std::size_t at) {
+    if (text.substr(at, 2) != "$<") {
+        return 0;
+    }
+    std::size_t end = at + 2;
+    const std::size_t digitsStart = end;
+    while (end < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[end])) != 0 || text[end] == '.')) {
+        ++end;
+    }
+    if (end == digitsStart) {
+        return 0;
+    }
+    while (end < text.size() && (text[end] == '*' || text[end] == '/')) {
+        ++end;
+    }
+    return end < text.size() && text[end] == '>' ? end + 1 - at : 0;
+}
+
+}  // namespace
+
+std::string withoutPadding(std::string_view capability) {
+    std::string result;
+    result.reserve(capability.size());
+    for (std::size_t at = 0; at < capability.size();) {
+        if (const std::size_t length = paddingLength(capability, at); length > 0) {
+            at += length;
+        } else {
+            result.push_back(capability[at++]);
+        }
+    }
+    return result;
+}
+
+TerminalDescription describeTerminal(int fd) {
+    TerminalDescription d;
+    if (terminfo::load(fd) && !terminfo::text("cup").empty()) {
+        const std::string enterAlternate = capability("smcup", "");
+        const std::string leaveAlternate = capability("rmcup", "");
+        d.alternateScreen = !enterAlternate.empty() && !leaveAlternate.empty();
+        d.resetAttributes = capability("sgr0", "\x1b[m");
+        d.hideCursor = capability("civis", "");
+        d.clearScreen = capability("clear", "\x1b[H\x1b[2J");
+        d.clearToEndOfLine = capability("el", "");
+        d.cursorAddress = capability("cup", kAnsiCursorAddress);
+        d.bold = capability("bold", "");
+        d.foreground = capability("setaf", "");
+        d.background = capability("setab", "");
+        d.colours = terminfo::number("colors");
+        d.backColourErase = terminfo::flag("bce");
+        const std::string showCursor = capability("cnorm", "");
+        d.enter = (d.alternateScreen ? enterAlternate : "") + std::string(kBracketedPasteOn);
+        d.leave = std::string(kBracketedPasteOff) + d.resetAttributes +
+                  (d.alternateScreen ? showCursor + leaveAlternate : d.clearScreen + showCursor);
+    } else {
+        terminfo::unload();
+        d.alternateScreen = true;
+        d.enter = "\x1b[?1049h" + std::string(kBracketedPasteOn);
+        d.leave = std::string(kBracketedPasteOff) + "\x1b[m\x1b[?25h\x1b[?1049l";
+        d.hideCursor = "\x1b[?25l";
+        d.clearScreen = "\x1b[H\x1b[2J";
+        d.clearToEndOfLine = "\x1b[K";
+        d.cursorAddress = kAnsiCursorAddress;
+        d.resetAttributes = "\x1b[m";
+        d.bold = "\x1b[1m";
+        d.foreground = "\x1b[3%p1%dm";
+        d.background = "\x1b[4%p1%dm";
+        d.colours = 8;
+        d.backColourErase = true;
+    }
+    d.ansiCursorAddress = d.cursorAddress == kAnsiCursorAddress;
+    return d;
+}
+
+}  // namespace novemra

@@ -1,0 +1,45 @@
+// What the program needs to know about the terminal it runs in: the escape
+// sequences for its few operations, read from terminfo, with ANSI fallbacks.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace novemra {
+
+struct TerminalDescription {
+    std::string enter;  // alternate screen on (if any), bracketed paste on
+    // Puts the user's screen back: bracketed paste off, default colours,
+    // cursor shown, and the alternate screen off; or, on a terminal without
+    // one, the screen cleared with the cursor at the top left.
+    std::string leave;
+    std::string hideCursor;
+    std::string clearScreen;
+    std::string clearToEndOfLine;
+    std::string cursorAddress;  // terminfo "cup" with two parameters
+    bool ansiCursorAddress = false;
+    std::string resetAttributes;
+    std::string bold;
+    std::string foreground;  // terminfo "setaf"
+    std::string background;  // terminfo "setab"
+    int colours = 8;
+    bool alternateScreen = false;
+    // Erasing fills with the current background colour ("bce").
+    bool backColourErase = false;
+};
+
+// Reads the entry named by TERM for the terminal on fd. Without a usable
+// entry (no TERM, or one without cursor addressing) it describes the ANSI
+// terminal that nearly every emulator is.
+TerminalDescription describeTerminal(int fd);
+
+// The capability without terminfo's padding marks ("$<5>", "$<2*/>"): the
+// delays were for hardware terminals at low speeds, and written as they
+// stand they appear on the screen as text.
+std::string withoutPadding(std::string_view capability);
+
+// The bytes that turn bracketed paste on and off.
+constexpr std::string_view kBracketedPasteOn = "\x1b[?2004h";
+constexpr std::string_view kBracketedPasteOff = "\x1b[?2004l";
+
+}  // namespace novemra

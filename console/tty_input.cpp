@@ -1,0 +1,128 @@
+// Reading keys from the terminal: without a system call while nothing has
+// arrived, with a short wait for the rest of a sequence cut short, and with
+// the wait for input woken by resizes and returns from a stop.
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "console/signal_restore.hpp"
+#include "console/tty_terminal.hpp"
+
+namespace novemra {
+
+namespace {
+
+// A read is made after this many polls even without a note of input, so a
+// terminal that hangs up without a signal is still noticed within a few
+// milliseconds of searching.
+constexpr int kPollsBetweenReads = 1 << 14;
+
+}  // namespace
+
+void TtyTerminal::readAvailable() {
+    std::array<char, 4096> bytes{};
+    for (;;) {
+        const ssize_t count = ::read(fd_, bytes.data(), bytes.size());
+        if (count > 0) {
+            decoder_.feed(std::string_view(bytes.data(), static_cast<std::size_t>(count)));
+            continue;
+        }
+        if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
+            closed_ = true;  // hung up
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        return;
+    }
+}
+
+std::optional<InputEvent> TtyTerminal::nextEvent() {
+    std::optional<InputEvent> event = decoder_.take();
+    while (!event && decoder_.waitingForMore() && !closed_) {
+        // The bytes end inside a sequence: give its rest a moment to come,
+        // as it does when a link splits it.
+        pollfd readable{fd_, POLLIN, 0};
+        const int ready = ::poll(&readable, 1, kEscapeTimeMs);
+        if (ready > 0) {
+            readAvailable();
+            event = decoder_.take();
+        } else if (ready == 0) {
+            event = decoder_.take(true);
+        }
+    }
+    return event;
+}
+
+std::string TtyTerminal::pollKey(std::string* pasted) {
+    if (pasted != nullptr) {
+        pasted->clear();
+    }
+    serviceSignals();
+    if (resizeEventPending_) {
+        // A resize is an event without a character; it discards nothing.
+        resizeEventPending_ = false;
+        return "";
+    }
+    if (closed_) {
+        return "";
+    }
+    // Nothing to read unless the terminal signalled input (or, rarely, as a
+    // check for a silent hang-up): this poll costs no system call.
+    if (!decoder_.waitingForMore() && !signal_restore::takeInputArrived() &&
+        ++pollsWithoutRead_ < kPollsBetweenReads) {
+        return "";
+    }
+    pollsWithoutRead_ = 0;
+    readAvailable();
+    const std::optional<InputEvent> event = nextEvent();
+    if (!event) {
+        return "";
+    }
+    // Whatever else is queued goes with this key press or paste.
+    readAvailable();
+    decoder_.discard();
+    if (event->kind == InputEvent::Kind::Paste) {
+        if (pasted != nullptr) {
+            *pasted = event->text;
+        }
+        // At a question a paste counts as one key press: its first character.
+        return event->text.empty() ? std::string() : std::string(1, event->text.front());
+    }
+    return event->key == 0 ? std::string() : std::string(1, event->key);
+}
+
+bool TtyTerminal::waitForInput() {
+    serviceSignals();
+    if (closed_) {
+        return false;
+    }
+    if (resizeEventPending_ || decoder_.waitingForMore()) {
+        return true;
+    }
+    followCursor();
+    flush();
+    // The handlers write to the wake pipe, so a resize or a return from a
+    // stop that lands just before the wait still ends it.
+    std::array<pollfd, 2> waiting{
+        {{fd_, POLLIN, 0}, {signal_restore::wakeDescriptor(), POLLIN, 0}}};
+    const int count = waiting[1].fd >= 0 ? 2 : 1;
+    if (::poll(waiting.data(), static_cast<nfds_t>(count), -1) < 0) {
+        serviceSignals();  // interrupted by a signal
+        return true;
+    }
+    if ((waiting[1].revents & POLLIN) != 0) {
+        signal_restore::drainWake();
+        serviceSignals();
+        return true;
+    }
+    if ((waiting[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        closed_ = true;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace novemra
