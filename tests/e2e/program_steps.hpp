@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,10 @@
 
 namespace novemra::testing {
 
-inline const std::string kProgram = NOVEMRA_BINARY;
+// The binary under test: the one built here, or another named by
+// NOVEMRA_PROGRAM (to check that a test fails on an older build).
+inline const std::string kProgram =
+    std::getenv("NOVEMRA_PROGRAM") != nullptr ? std::getenv("NOVEMRA_PROGRAM") : NOVEMRA_BINARY;
 
 inline bool exitedWith(const std::optional<int>& status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;

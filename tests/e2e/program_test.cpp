@@ -196,27 +196,6 @@ TEST(Program, CtrlCEndsWithStatusZeroAndRestores) {
     EXPECT_TRUE(p.screen().cursorVisible());
 }
 
-// Sends the signal at the first prompt; the terminal must be restored and
-// the process end by that same signal.
-void expectRestoredAndEndedBy(int signal) {
-    PtyProcess p({kProgram});
-    ASSERT_TRUE(atFirstPrompt(p));
-    ::kill(p.pid(), signal);
-    const std::optional<int> status = p.waitForExit();
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal);
-    EXPECT_FALSE(p.screen().alternateScreen());
-    EXPECT_TRUE(p.screen().cursorVisible());
-}
-
-TEST(Program, TerminationSignalRestoresAndEndsByTheSignal) {
-    expectRestoredAndEndedBy(SIGTERM);
-}
-
-TEST(Program, CrashSignalRestoresAndReRaises) {
-    expectRestoredAndEndedBy(SIGSEGV);
-}
-
 TEST(Program, HangUpEndsWithinASecond) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));

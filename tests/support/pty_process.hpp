@@ -39,6 +39,9 @@ class PtyProcess {
     void resize(int rows, int columns);
     // Closes the terminal, as when its window is closed.
     void hangUp();
+    // Draws on the emulated screen as another program would, so a test can
+    // see whether the program paints over it.
+    void scribble(std::string_view bytes) { screen_.feed(bytes); }
 
     const VirtualTerminal& screen() const { return screen_; }
     std::size_t bytesReceived() const { return bytesReceived_; }

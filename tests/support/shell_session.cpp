@@ -60,6 +60,14 @@ bool ShellSession::modesRestored() const {
     return !before.empty() && before == file("after");
 }
 
+pid_t ShellSession::programPid() const {
+    const std::string shell = std::to_string(process_->pid());
+    std::istringstream children(readWholeFile("/proc/" + shell + "/task/" + shell + "/children"));
+    pid_t child = -1;
+    children >> child;
+    return child;
+}
+
 std::string ShellSession::file(const std::string& name) const {
     return readWholeFile(folder_ / name);
 }

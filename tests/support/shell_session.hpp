@@ -3,6 +3,8 @@
 // test can see what the program left behind.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,6 +41,8 @@ class ShellSession {
     std::string standardOutput() const { return file("out"); }
     std::string standardError() const { return file("err"); }
     std::string file(const std::string& name) const;
+    // The program's process id, once the shell has started it; -1 before.
+    pid_t programPid() const;
 
   private:
     std::filesystem::path folder_;
