@@ -6,6 +6,7 @@
 #include "console/memory_terminal.hpp"
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
+#include "support/puzzle_builder.hpp"
 
 namespace novemra {
 namespace {
@@ -31,6 +32,27 @@ void BM_SolveHardExtraFast(benchmark::State& state) {
     solveLevel(state, TestLevel::Hard, SpeedMode::ExtraFast);
 }
 BENCHMARK(BM_SolveHardExtraFast)->Unit(benchmark::kMillisecond);
+
+// The search alone on the two typed-in puzzles that work it hardest.
+void solveTyped(benchmark::State& state, std::string_view text) {
+    MemoryTerminal terminal;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PuzzleState puzzle = testing::puzzleFrom(text);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal));
+    }
+}
+
+void BM_SolveSeventeenGivensExtraFast(benchmark::State& state) {
+    solveTyped(state, testing::kSeventeenGivens);
+}
+BENCHMARK(BM_SolveSeventeenGivensExtraFast)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SolveAgainstBruteForceExtraFast(benchmark::State& state) {
+    solveTyped(state, testing::kAgainstBruteForce);
+}
+BENCHMARK(BM_SolveAgainstBruteForceExtraFast)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The whole fast-mode print stream of the xtreme puzzle, into memory.
 void BM_SolveXtremeFastInMemory(benchmark::State& state) {

@@ -4,7 +4,10 @@
 // program's CPU time, the bytes and write calls it sent to the terminal,
 // and its peak memory; then the start-up time and the CPU used while idle.
 //
-//   novemra_harness PROGRAM [--levels edhx] [--idle-seconds N]
+// Besides the stored puzzles (e, d, h, x) it types in two that make the
+// search work hardest: s, with 17 givens, and a, built against brute force.
+//
+//   novemra_harness PROGRAM [--levels edhxsa] [--idle-seconds N]
 #include <unistd.h>
 
 #include <chrono>
@@ -14,7 +17,10 @@
 #include <string>
 #include <thread>
 
+#include "console/memory_terminal.hpp"
+#include "solver/solver.hpp"
 #include "support/pty_process.hpp"
+#include "support/puzzle_builder.hpp"
 
 namespace {
 
@@ -76,7 +82,62 @@ bool waitLine(PtyProcess& p, int row, const std::string& text, std::chrono::seco
     return p.waitUntil([&](const VirtualTerminal& s) { return s.line(row) == text; }, limit);
 }
 
-constexpr long kPlacements[] = {98, 448, 6021, 15436};
+// Placements of each search, for bytes per placement.
+long placementsOf(char level) {
+    switch (level) {
+        case 'e':
+            return 98;
+        case 'd':
+            return 448;
+        case 'h':
+            return 6021;
+        case 'x':
+            return 15436;
+        default: {
+            // The typed puzzles: counted by running the search in memory.
+            novemra::PuzzleState puzzle =
+                novemra::testing::puzzleFrom(level == 's' ? novemra::testing::kSeventeenGivens
+                                                          : novemra::testing::kAgainstBruteForce);
+            novemra::MemoryTerminal terminal;
+            return static_cast<long>(
+                novemra::solvePuzzle(puzzle, novemra::SpeedMode::ExtraFast, terminal).placements);
+        }
+    }
+}
+
+const char* nameOf(char level) {
+    switch (level) {
+        case 'e':
+            return "easy";
+        case 'd':
+            return "difficult";
+        case 'h':
+            return "hard";
+        case 'x':
+            return "xtreme";
+        case 's':
+            return "17 givens";
+        default:
+            return "vs. brute";
+    }
+}
+
+// Types the puzzle in key by key, each once the cursor has moved on (keys
+// typed ahead are dropped), all but the last.
+bool typeAllButLast(PtyProcess& p, std::string_view puzzle) {
+    for (std::size_t i = 0; i + 1 < puzzle.size(); ++i) {
+        p.send(std::string(1, puzzle[i]));
+        const int row = static_cast<int>((i + 1) / 9) + 1;
+        const int column = static_cast<int>((i + 1) % 9) + 1;
+        const int line = 4 + row + (row - 1) / 3;
+        const int screenColumn = 6 + 2 * (column - 1) + (column - 1) / 3;
+        if (!p.waitUntil(
+                [&](const VirtualTerminal& s) { return s.cell(line, screenColumn).ch == '>'; })) {
+            return false;
+        }
+    }
+    return true;
+}
 
 void solveRow(const std::string& program, char level, char speed) {
     PtyProcess p({program});
@@ -84,27 +145,45 @@ void solveRow(const std::string& program, char level, char speed) {
         std::printf("%c %c: no first prompt\n", level, speed);
         return;
     }
-    p.send("y");
-    waitLine(p, 19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?");
-    p.send(std::string(1, level));
-    waitLine(p, 20, " Extra fast, Fast or Slow [e,f or s]?");
+    const bool typed = level == 's' || level == 'a';
+    const std::string_view puzzle =
+        level == 's' ? novemra::testing::kSeventeenGivens : novemra::testing::kAgainstBruteForce;
+    std::string lastKey(1, speed);
+    if (typed) {
+        p.send("n");
+        waitLine(p, 19, " Extra fast, Fast or Slow [e,f or s]?");
+        p.send(std::string(1, speed));
+        waitLine(p, 5, "    |>     |      |      |");
+        if (!typeAllButLast(p, puzzle)) {
+            std::printf("%c %c: typing failed\n", level, speed);
+            return;
+        }
+        lastKey = std::string(1, puzzle.back());
+    } else {
+        p.send("y");
+        waitLine(p, 19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?");
+        p.send(std::string(1, level));
+        waitLine(p, 20, " Extra fast, Fast or Slow [e,f or s]?");
+    }
     const ProcessFigures before = readProc(p.pid());
     const std::size_t bytesBefore = p.bytesReceived();
     const auto start = Clock::now();
-    p.send(std::string(1, speed));
-    if (!waitLine(p, 18, "*** Sudoku Solved ***")) {
-        std::printf("%c %c: not solved in time\n", level, speed);
+    // The speed answer, or the last cell of a typed puzzle.
+    p.send(lastKey);
+    const auto limit = typed && speed == 'f' ? 30s : 120s;
+    if (!waitLine(p, 18, "*** Sudoku Solved ***",
+                  std::chrono::duration_cast<std::chrono::seconds>(limit))) {
+        std::printf("| %-9s | %-10s | not solved within %lld s |\n", nameOf(level),
+                    speed == 'e' ? "extra fast" : "fast",
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::seconds>(limit).count()));
         return;
     }
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     const ProcessFigures after = readProc(p.pid());
     const std::size_t bytes = p.bytesReceived() - bytesBefore;
-    const long placements = kPlacements[std::string("edhx").find(level)];
-    std::printf("| %-9s | %-10s | %8.3f | %7.3f | %10zu | %9.1f | %7ld | %8ld |\n",
-                level == 'e'   ? "easy"
-                : level == 'd' ? "difficult"
-                : level == 'h' ? "hard"
-                               : "xtreme",
+    const long placements = placementsOf(level);
+    std::printf("| %-9s | %-10s | %8.3f | %7.3f | %10zu | %9.1f | %7ld | %8ld |\n", nameOf(level),
                 speed == 'e' ? "extra fast" : "fast", wall, after.cpuSeconds - before.cpuSeconds,
                 bytes, static_cast<double>(bytes) / static_cast<double>(placements),
                 after.writeCalls - before.writeCalls, after.peakKilobytes);
@@ -136,7 +215,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string program = argv[1];
-    std::string levels = "edhx";
+    std::string levels = "edhxsa";
     int idleSeconds = 5;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string option = argv[i];

@@ -75,6 +75,20 @@ void ScreenBuffer::write(std::string_view text) {
     // them with the cells in one pass and only note the ones that differ.
     if (static_cast<int>(text.size()) < width_ - cursorColumn_ &&
         std::all_of(text.begin(), text.end(), isPlain)) {
+        std::vector<Cell>& cells = lines_[static_cast<std::size_t>(cursorLine_)].cells;
+        if (static_cast<std::size_t>(cursorColumn_) + text.size() <= cells.size()) {
+            // Within the cells the line already stores: compare in place.
+            Cell* cell = cells.data() + cursorColumn_;
+            for (const char ch : text) {
+                if (cell->ch != ch || cell->attribute != attribute_) {
+                    *cell = Cell{ch, attribute_};
+                    noteChange(cursorLine_, cursorColumn_);
+                }
+                ++cell;
+                ++cursorColumn_;
+            }
+            return;
+        }
         for (const char ch : text) {
             if (set(cursorLine_, cursorColumn_, Cell{ch, attribute_})) {
                 noteChange(cursorLine_, cursorColumn_);

@@ -251,6 +251,10 @@ void restoreAndRemove() {
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
+bool noted() {
+    return (state.resized | state.resumed) != 0;
+}
+
 bool takeResized() {
     if (state.resized == 0) {
         return false;

@@ -31,7 +31,9 @@ bool install(const Plan& plan);
 // signal dispositions the process had before install.
 void restoreAndRemove();
 
-// What the handlers noted for the program; each is taken once.
+// What the handlers noted for the program; each is taken once. noted() is
+// a cheap look at whether there is anything to take.
+bool noted();
 bool takeResized();
 bool takeResumed();
 // True when input may have arrived since the last call (the terminal sends

@@ -114,6 +114,9 @@ void TtyTerminal::readWindowSize() {
 }
 
 void TtyTerminal::serviceSignals() {
+    if (!signal_restore::noted()) {
+        return;
+    }
     bool changed = false;
     if (signal_restore::takeResized()) {
         readWindowSize();

@@ -10,10 +10,17 @@
 namespace novemra {
 
 // One job at a time on the CUPS scheduler (cupsServer(): the client.conf
-// setting or CUPS_SERVER, else the local scheduler). Every call is bounded:
-// once the time limit, counted from the default printer's lookup, has
-// passed, waiting calls give up and the hard copy is skipped. libcups is
-// never allowed to ask for a password.
+// setting or CUPS_SERVER, else the local scheduler). libcups is never
+// allowed to ask for a password.
+//
+// A hard copy (runJob) runs in a child process that the program stops
+// waiting for, and ends, when the time limit has passed since it began:
+// libcups can block where no timeout of its own reaches (resolving the
+// server's name, its encryption handshake, the fallback connection it opens
+// when the first one drops). Inside the child every call is also bounded,
+// so that a job that fails is cancelled before the limit and none is left
+// half-made; the child ignores the terminal's signals and finishes (or
+// cancels) its job even when the user ends the program meanwhile.
 class CupsSpooler final : public PrintSpooler {
   public:
     explicit CupsSpooler(std::chrono::milliseconds timeLimit = std::chrono::seconds(10));
@@ -21,6 +28,7 @@ class CupsSpooler final : public PrintSpooler {
     CupsSpooler(const CupsSpooler&) = delete;
     CupsSpooler& operator=(const CupsSpooler&) = delete;
 
+    void runJob(const std::function<void()>& job) override;
     std::string defaultPrinterName() override;
     bool openPrinter(std::string_view name) override;
     bool startDocument(std::string_view documentName, std::string_view dataType) override;
@@ -33,8 +41,16 @@ class CupsSpooler final : public PrintSpooler {
     struct Connection;  // the scheduler connection and the open job
 
   private:
+    using Clock = std::chrono::steady_clock;
+    // Sets the deadlines, counted from now.
+    void startClock();
+
     std::chrono::milliseconds timeLimit_;
-    std::chrono::steady_clock::time_point deadline_;
+    bool insideJob_ = false;
+    // Lookup, connection, job and page give up here...
+    Clock::time_point deadline_;
+    // ...and taking back a job that failed, here, before the limit.
+    Clock::time_point cancelDeadline_;
     std::unique_ptr<Connection> connection_;
 };
 

@@ -60,6 +60,10 @@ std::string hardCopyRowLine(const Grid& grid, int row) {
 }
 
 void makeHardCopy(const Grid& grid, PrintSpooler& spooler) {
+    spooler.runJob([&grid, &spooler] { printPage(grid, spooler); });
+}
+
+void printPage(const Grid& grid, PrintSpooler& spooler) {
     std::string printerName = spooler.defaultPrinterName();
     if (printerName.size() > kPrinterNameLimit) {
         printerName.resize(kPrinterNameLimit);

@@ -2,6 +2,7 @@
 // a one-page plain-text job needs, in the order they are made.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,10 @@ namespace novemra {
 class PrintSpooler {
   public:
     virtual ~PrintSpooler() = default;
+
+    // Runs one whole hard copy, the calls below in order. A print system
+    // whose calls can block runs it where it can bound it as a whole.
+    virtual void runJob(const std::function<void()>& job) { job(); }
 
     // The name of the system's default printer, or "" when there is none.
     virtual std::string defaultPrinterName() = 0;

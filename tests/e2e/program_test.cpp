@@ -14,6 +14,7 @@
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
 #include "support/cups_sandbox.hpp"
+#include "support/hostile_server.hpp"
 #include "support/pty_process.hpp"
 #include "support/shell_session.hpp"
 
@@ -110,7 +111,33 @@ TEST(Program, PrintServerDemandingAPasswordGetsNoPromptAndTheRunGoesOn) {
     EXPECT_EQ(p.screen().line(21), "");
     p.send("n");
     EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
-    EXPECT_TRUE(cups.jobs().empty());
+    EXPECT_TRUE(cups.jobStates().empty());
+}
+
+TEST(Program, CtrlCDuringASlowHardCopyLeavesNoHalfMadeJob) {
+    if (const std::string reason = CupsSandbox::unavailableReason(); !reason.empty()) {
+        GTEST_SKIP() << reason;
+    }
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    // A slow link to the scheduler: every request arrives late.
+    testing::HostileServer link(testing::HostileServer::Kind::SlowProxy, 150ms, cups.socket());
+    ::setenv("CUPS_SERVER", link.address().c_str(), 1);
+    PtyProcess p({kProgram});
+    ::setenv("CUPS_SERVER", cups.socket().c_str(), 1);
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    p.send("y");
+    // Once the job exists, the user gives up on it.
+    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return !cups.jobStates().empty(); }));
+    p.send("\x03");
+    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
+    // The job is finished or taken back, never left half-made, within the
+    // hard copy's time limit.
+    EXPECT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return cups.noHalfMadeJob(); }, 11s));
+    EXPECT_EQ(cups.jobStates().size(), 1U);
 }
 
 TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {

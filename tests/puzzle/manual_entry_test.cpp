@@ -169,3 +169,31 @@ TEST(ManualEntry, ListMatchesTheBlankCellsAfterAnyMixOfKeys) {
 
 }  // namespace
 }  // namespace novemra
+
+namespace novemra {
+namespace {
+
+TEST(ManualEntryPaste, TakesDigitsAndBlanksFromWhereTheCursorStandsAndSkipsTheRest) {
+    MemoryTerminal terminal;
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    std::string answer;
+    terminal.scriptKeys("12");
+    // An "x" or a Backspace inside a paste is just a character to skip.
+    terminal.script(KeyEvent::paste("x3.\r\n|\b-4"));
+    terminal.scriptKeys("\b");
+    terminal.script(KeyEvent::paste(std::string(81, '9')));  // more than is left
+    EXPECT_EQ(enterPuzzle(puzzle, terminal, answer), Flow::Continue);
+    EXPECT_EQ(puzzle.grid.at(1, 1), 1);
+    EXPECT_EQ(puzzle.grid.at(1, 2), 2);
+    EXPECT_EQ(puzzle.grid.at(1, 3), 3);
+    EXPECT_EQ(puzzle.grid.at(1, 4), 0);  // the dot, listed as a blank
+    EXPECT_EQ(puzzle.grid.at(1, 5), 9);  // the "4" was taken back by Backspace
+    EXPECT_EQ(puzzle.grid.at(9, 9), 9);
+    EXPECT_EQ(puzzle.blanks.at(kFirstSlot), 14);
+    EXPECT_EQ(puzzle.blanks.at(nextSlot(kFirstSlot)), 0);
+    EXPECT_FALSE(terminal.starved());
+}
+
+}  // namespace
+}  // namespace novemra

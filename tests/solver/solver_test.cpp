@@ -211,6 +211,23 @@ TEST(Solver, LowerCaseXAtAStepBackEndsTheSearch) {
     EXPECT_EQ(puzzle.status, SolveStatus::NotSolved);
 }
 
+TEST(Solver, ATerminalThatGoesAwayEndsTheSearchAtTheNextStepBack) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, TestLevel::Xtreme);
+    MemoryTerminal terminal;
+    constexpr long kClosedAtPoll = 100;
+    terminal.onPoll([](MemoryTerminal& t) {
+        if (t.pollCount() == kClosedAtPoll) {
+            t.close();
+        }
+    });
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(run.flow, Flow::Quit);
+    EXPECT_EQ(run.stepsBack, kClosedAtPoll);
+    EXPECT_EQ(puzzle.status, SolveStatus::NotSolved);
+}
+
 TEST(Solver, OtherKeysAtStepsBackAreDroppedAndTheSearchGoesOn) {
     PuzzleState puzzle;
     resetPuzzle(puzzle);

@@ -100,6 +100,58 @@ std::vector<CapturedJob> CupsSandbox::jobs() const {
     return found;
 }
 
+std::vector<CupsSandbox::JobState> CupsSandbox::jobStates() const {
+    std::vector<JobState> found;
+    http_t* http = httpConnect2(socket_.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1,
+                                5000, nullptr);
+    if (http == nullptr) {
+        return {JobState{-1, false}};
+    }
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 "ipp://localhost/");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "root");
+    ippAddBoolean(request, IPP_TAG_OPERATION, "my-jobs", 0);
+    const char* wanted[] = {"job-id", "job-state", "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
+                  wanted);
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    for (ipp_attribute_t* attribute = ippFirstAttribute(response); attribute != nullptr;
+         attribute = ippNextAttribute(response)) {
+        const char* name = ippGetName(attribute);
+        if (name == nullptr) {
+            continue;
+        }
+        if (std::string_view(name) == "job-id") {
+            found.push_back({});
+        } else if (std::string_view(name) == "job-state" && !found.empty()) {
+            found.back().state = ippGetInteger(attribute, 0);
+        } else if (std::string_view(name) == "job-state-reasons" && !found.empty()) {
+            for (int i = 0; i < ippGetCount(attribute); ++i) {
+                found.back().incoming |=
+                    std::string_view(ippGetString(attribute, i, nullptr)) == "job-incoming";
+            }
+        }
+    }
+    ippDelete(response);
+    httpClose(http);
+    return found;
+}
+
+bool CupsSandbox::noHalfMadeJob(bool wholePendingIsFine) const {
+    for (const JobState& job : jobStates()) {
+        const bool ended = job.state == IPP_JSTATE_COMPLETED || job.state == IPP_JSTATE_CANCELED ||
+                           job.state == IPP_JSTATE_ABORTED;
+        const bool waitsWhole = wholePendingIsFine && !job.incoming &&
+                                (job.state == IPP_JSTATE_PENDING || job.state == IPP_JSTATE_HELD);
+        if (!ended && !waitsWhole) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CupsSandbox::waitForJobs(std::size_t count, std::chrono::milliseconds timeout) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (jobs().size() < count) {

@@ -42,6 +42,16 @@ class CupsSandbox {
     std::vector<CapturedJob> jobs() const;
     // Waits until at least count jobs have been captured.
     bool waitForJobs(std::size_t count, std::chrono::milliseconds timeout) const;
+    struct JobState {
+        int state = 0;          // IPP job-state: 3 pending ... 9 completed
+        bool incoming = false;  // its document has not arrived in full
+    };
+    // Every job the scheduler knows, in any state (pending, held,
+    // processing, stopped, cancelled, aborted, completed).
+    std::vector<JobState> jobStates() const;
+    // True when no job is left half-made: each has ended (completed,
+    // cancelled, aborted) or, when wholePendingIsFine, waits whole.
+    bool noHalfMadeJob(bool wholePendingIsFine = false) const;
 
   private:
     std::filesystem::path folder_;

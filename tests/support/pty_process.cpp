@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 namespace novemra::testing {
@@ -113,6 +114,23 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
     }
     pump(0ms);
     return status_;
+}
+
+bool PtyProcess::waitUntilWaitingForInput(std::chrono::milliseconds timeout) {
+    // /proc/PID/syscall names the call the process is blocked in and its
+    // arguments: poll (7 on x86-64) with a timeout of -1.
+    const std::string path = "/proc/" + std::to_string(pid_) + "/syscall";
+    return waitUntil(
+        [&](const VirtualTerminal&) {
+            std::ifstream in(path);
+            std::string number;
+            std::string fds;
+            std::string count;
+            std::string wait;
+            in >> number >> fds >> count >> wait;
+            return number == "7" && (wait == "0xffffffff" || wait == "0xffffffffffffffff");
+        },
+        timeout);
 }
 
 void PtyProcess::resize(int rows, int columns) {

@@ -35,6 +35,9 @@ class PtyProcess {
     bool waitForLine(int row, std::string_view text, std::chrono::milliseconds timeout = 10s);
     // Reads output until the process ends; its wait status, or none on timeout.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout = 10s);
+    // Waits until the program sleeps waiting for input without a time
+    // limit: everything typed so far has been read and acted on.
+    bool waitUntilWaitingForInput(std::chrono::milliseconds timeout = 10s);
     // Changes the terminal's size; the program gets SIGWINCH.
     void resize(int rows, int columns);
     // Closes the terminal, as when its window is closed.

@@ -14,6 +14,14 @@ namespace novemra::testing {
 constexpr std::string_view kSolvedSudoku =
     "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
 
+// Two puzzles that make the search work hard, for benchmarks and for tests
+// that need a long search: one with only 17 givens, and one built against
+// brute force (its first row is blank and solves to 987654321).
+constexpr std::string_view kSeventeenGivens =
+    "000000010400000000020000000000050407008000300001090000300400200050100000000806000";
+constexpr std::string_view kAgainstBruteForce =
+    "000000000000003085001020000000507000004000100090000000500000073002010000000040009";
+
 inline PuzzleState puzzleFrom(std::string_view text) {
     PuzzleState puzzle;
     resetPuzzle(puzzle);

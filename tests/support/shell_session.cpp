@@ -12,9 +12,14 @@ namespace {
 std::string quoted(const std::string& word) {
     std::string result = "'";
     for (const char ch : word) {
-        result += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+        if (ch == '\'') {
+            result.append("'\\''");
+        } else {
+            result.push_back(ch);
+        }
     }
-    return result + "'";
+    result.push_back('\'');
+    return result;
 }
 
 }  // namespace
@@ -34,18 +39,26 @@ ShellSession::ShellSession(const std::string& program, Options options) {
     const std::string dir = quoted(folder_.string());
     std::string command = quoted(program);
     for (const std::string& argument : options.arguments) {
-        command += " " + quoted(argument);
+        command.append(" ").append(quoted(argument));
     }
     if (options.redirectOutput) {
-        command += " >" + dir + "/out 2>" + dir + "/err";
+        command.append(" >").append(dir).append("/out 2>").append(dir).append("/err");
     }
     // The shell shows one line first, so a test can tell the user's own
     // screen from the program's.
-    const std::string script = "trap true INT; " + options.prelude +
-                               (options.redirectOutput ? "" : " echo BEFORE-NOVEMRA;") +
-                               " stty -g >" + dir + "/before; " + command + "; s=$?; stty -g >" +
-                               dir + "/after; echo $s >" + dir + "/status" +
-                               (options.redirectOutput ? "" : "; echo DONE");
+    // Built by appending: GCC 12 warns wrongly (-Wrestrict) about a chain of
+    // string additions here in optimised builds.
+    std::string script = "trap true INT; ";
+    script.append(options.prelude);
+    if (!options.redirectOutput) {
+        script.append(" echo BEFORE-NOVEMRA;");
+    }
+    script.append(" stty -g >").append(dir).append("/before; ");
+    script.append(command).append("; s=$?; stty -g >").append(dir).append("/after; ");
+    script.append("echo $s >").append(dir).append("/status");
+    if (!options.redirectOutput) {
+        script.append("; echo DONE");
+    }
     process_ = std::make_unique<PtyProcess>(std::vector<std::string>{"/bin/sh", "-c", script},
                                             options.rows, options.columns, options.term);
 }

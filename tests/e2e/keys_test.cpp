@@ -1,0 +1,122 @@
+// Keys as real terminals send them: split sequences, long control strings,
+// pastes, and "x" during a long search.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "e2e/program_steps.hpp"
+#include "support/puzzle_builder.hpp"
+
+namespace novemra {
+namespace {
+
+using testing::atFirstPrompt;
+using testing::dump;
+using testing::exitedWith;
+using testing::kFirstPrompt;
+using testing::kProgram;
+using testing::PtyProcess;
+using testing::startTestPuzzle;
+using testing::VirtualTerminal;
+using namespace std::chrono_literals;
+
+constexpr std::string_view kLevelPrompt = " Easy,Difficult,Hard, Xtreme (e,d,h,x)?";
+constexpr std::string_view kSpeedPromptManual = " Extra fast, Fast or Slow [e,f or s]?";
+
+std::string bracketed(std::string_view text) {
+    return "\x1b[200~" + std::string(text) + "\x1b[201~";
+}
+
+// Answers "n" and the speed, and waits for the entry cursor in the first cell.
+bool startTyping(PtyProcess& p, char speed) {
+    p.send("n");
+    if (!p.waitForLine(19, kSpeedPromptManual)) {
+        return false;
+    }
+    p.send(std::string(1, speed));
+    return p.waitForLine(5, "    |>     |      |      |");
+}
+
+TEST(Keys, AnArrowSplitAcrossReadsAnswersNothing) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    p.send("\x1b");
+    std::this_thread::sleep_for(20ms);  // the rest comes later, as over a slow link
+    p.send("[A");
+    ASSERT_TRUE(p.waitUntilWaitingForInput());
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, kLevelPrompt)) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(18), std::string(kFirstPrompt) + " y");
+}
+
+TEST(Keys, ALongControlStringAtRunAgainIsOneKeyWithoutCharacter) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    // 10 KB of "y" inside an operating-system command string, its second
+    // half a little later, as a link delivers it: none of it is an answer.
+    p.send("\x1b]52;c;" + std::string(5 * 1024, 'y'));
+    std::this_thread::sleep_for(20ms);
+    p.send(std::string(5 * 1024, 'y') + "\x07");
+    ASSERT_TRUE(p.waitUntilWaitingForInput());
+    p.send("n");
+    EXPECT_TRUE(exitedWith(p.waitForExit(), 0)) << dump(p.screen());
+}
+
+TEST(Keys, APastedGridWithSeparatorsIsTypedInAndSolved) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTyping(p, 'e'));
+    // The puzzle as a grid copied from a page: separators, spaces, dots
+    // for blanks, CR LF line ends, and text after the 81st cell.
+    std::string grid;
+    const std::string_view digits = testing::kSolvedSudoku;
+    for (int row = 0; row < 9; ++row) {
+        if (row % 3 == 0) {
+            grid += "+-------+-------+-------+\r\n";
+        }
+        for (int column = 0; column < 9; ++column) {
+            grid += column % 3 == 0 ? "| " : "";
+            // Every third cell is left blank for the search to fill.
+            const char ch = digits[static_cast<std::size_t>(row * 9 + column)];
+            grid += (row + column) % 3 == 0 ? '.' : ch;
+            grid += ' ';
+        }
+        grid += "|\r\n";
+    }
+    grid += "+-------+-------+-------+\r\n1 2 3 x";
+    p.send(bracketed(grid));
+    ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***")) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(5), "    |5 3 4 |6 7 8 |9 1 2 |");
+    EXPECT_EQ(p.screen().line(15), "    |3 4 5 |2 8 6 |1 7 9 |");
+}
+
+TEST(Keys, APasteAtAQuestionIsOneKeyPress) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    p.send(bracketed("yhx"));
+    ASSERT_TRUE(p.waitForLine(19, kLevelPrompt)) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(18), std::string(kFirstPrompt) + " y");
+    p.send("d");
+    ASSERT_TRUE(p.waitForLine(19, std::string(kLevelPrompt) + " d")) << dump(p.screen());
+}
+
+TEST(Keys, XEndsALongExtraFastSearch) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTyping(p, 'e'));
+    p.send(bracketed(testing::kAgainstBruteForce));
+    // Entry has drawn the 81st cell: the search (seconds long) has begun.
+    ASSERT_TRUE(p.waitForLine(15, "    |      |  4   |    > |")) << dump(p.screen());
+    p.send("x");
+    // Had "x" been missed, the search would end at the hard-copy question
+    // and the program would still be running.
+    ASSERT_TRUE(exitedWith(p.waitForExit(), 0)) << dump(p.screen());
+    EXPECT_EQ(p.screen().text().find("Solved"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace novemra

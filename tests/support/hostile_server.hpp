@@ -1,0 +1,49 @@
+// Print servers that misbehave, on 127.0.0.1, for tests and the print
+// harness: each listens on a port of its own and treats every connection as
+// its kind says, in a thread of its own, until destroyed.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace novemra::testing {
+
+class HostileServer {
+  public:
+    enum class Kind {
+        Silent,             // accepts and never answers
+        Trickle,            // answers one byte per interval, forever
+        DropThenSilent,     // closes the first connection after its request, then Silent
+        CloseMidRequest,    // closes each connection once part of a request has come
+        SlowProxy,          // passes everything on to a unix socket, each piece late
+        ProxyCutsDocument,  // passes everything on, but cuts a connection carrying the page
+    };
+    explicit HostileServer(Kind kind,
+                           std::chrono::milliseconds interval = std::chrono::milliseconds(300),
+                           std::string proxyTarget = "");
+    ~HostileServer();
+    HostileServer(const HostileServer&) = delete;
+    HostileServer& operator=(const HostileServer&) = delete;
+
+    // "127.0.0.1:PORT", for CUPS_SERVER.
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+    int port() const { return port_; }
+
+  private:
+    void serve();
+    void handle(int connection, int index);
+
+    void proxy(int connection);
+
+    Kind kind_;
+    std::chrono::milliseconds interval_;
+    std::string proxyTarget_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_ = false;
+    std::thread thread_;
+};
+
+}  // namespace novemra::testing
