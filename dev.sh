@@ -5,6 +5,7 @@
 #   ./dev.sh test           install what the tests need too, build, run every test
 #   ./dev.sh test-sanitized the same tests built with ASan and UBSan
 #   ./dev.sh bench          build and run the benchmarks
+#   ./dev.sh print-faults   the hard copy against misbehaving print servers (root)
 #   ./dev.sh package        build the Debian package into build-package/
 #   ./dev.sh format         reformat every source file
 #   ./dev.sh check-format   fail if a source file is not formatted
@@ -69,6 +70,11 @@ case "${1:-}" in
         ./build-bench/bench/novemra_bench
         ./build-bench/bench/novemra_harness ./build-bench/novemra "${@:2}"
         ;;
+    print-faults)
+        install_missing "${build_packages[@]}" "${test_packages[@]}"
+        build build-bench -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_BENCH=ON -DNOVEMRA_TESTS=ON
+        ./build-bench/bench/novemra_print_harness ./build-bench/novemra
+        ;;
     package)
         install_missing "${build_packages[@]}" dpkg-dev
         build build-package -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_TESTS=OFF \
@@ -83,7 +89,7 @@ case "${1:-}" in
         sources | xargs clang-format --dry-run --Werror
         ;;
     *)
-        sed -n '2,14p' "$0"
+        sed -n '2,15p' "$0"
         exit 2
         ;;
 esac

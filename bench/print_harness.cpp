@@ -1,0 +1,191 @@
+// Drives the real program to its hard copy against print servers that
+// misbehave, and prints, for each, the time from the "y" to the run-again
+// question, whether the screen stayed as it was (no password prompt, no
+// message), and the jobs the scheduler kept. Needs root (a private CUPS
+// scheduler, a network namespace).
+//
+//   novemra_print_harness PROGRAM
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "support/cups_sandbox.hpp"
+#include "support/hostile_server.hpp"
+#include "support/pty_process.hpp"
+#include "support/silent_resolver.hpp"
+
+namespace {
+
+using novemra::testing::CupsSandbox;
+using novemra::testing::HostileServer;
+using novemra::testing::PtyProcess;
+using novemra::testing::VirtualTerminal;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr std::string_view kHardCopyPrompt = " Do you want a hard copy (y,n)?";
+constexpr std::string_view kRunAgainPrompt = " Run again [y or n]?";
+
+// Runs the program to the hard copy with the environment as it is now and
+// prints one row.
+void hardCopyRow(const std::string& program, const std::string& name, const CupsSandbox* cups) {
+    PtyProcess p({program});
+    auto line = [&p](int row, std::string_view text, std::chrono::milliseconds limit) {
+        return p.waitUntil([&](const VirtualTerminal& s) { return s.line(row) == text; }, limit);
+    };
+    line(18, " Use Test data or Help [y,n or h]?", 10s);
+    p.send("y");
+    line(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?", 10s);
+    p.send("e");
+    line(20, " Extra fast, Fast or Slow [e,f or s]?", 10s);
+    p.send("e");
+    if (!line(20, kHardCopyPrompt, 10s)) {
+        std::printf("| %-34s | no hard-copy question |\n", name.c_str());
+        return;
+    }
+    const auto start = Clock::now();
+    p.send("y");
+    const bool asked = line(22, kRunAgainPrompt, 30s);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const bool clean = p.screen().line(20) == kHardCopyPrompt && p.screen().line(21).empty() &&
+                       p.screen().text().find("assword") == std::string::npos;
+    std::string jobs = "-";
+    if (cups != nullptr) {
+        const auto states = cups->jobStates();
+        jobs = std::to_string(states.size()) +
+               (cups->noHalfMadeJob(true) ? ", none half-made" : ", HALF-MADE");
+    }
+    std::printf("| %-34s | %7.2f %s | %-5s | %-18s |\n", name.c_str(), seconds,
+                asked ? "" : "(no question)", clean ? "yes" : "NO", jobs.c_str());
+    p.send("n");
+    p.waitForExit(5s);
+}
+
+// A unix socket that takes connections and never answers.
+struct SilentUnixSocket {
+    SilentUnixSocket() {
+        path = "/tmp/novemra-print-harness-" + std::to_string(::getpid());
+        ::unlink(path.c_str());
+        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd, 16);
+    }
+    ~SilentUnixSocket() {
+        ::close(fd);
+        ::unlink(path.c_str());
+    }
+    std::string path;
+    int fd = -1;
+};
+
+void withServer(const std::string& program, const std::string& name, const std::string& server,
+                bool encryption = false) {
+    ::setenv("CUPS_SERVER", server.c_str(), 1);
+    ::setenv("PRINTER", "somewhere", 1);
+    if (encryption) {
+        ::setenv("CUPS_ENCRYPTION", "Required", 1);
+    }
+    hardCopyRow(program, name, nullptr);
+    ::unsetenv("CUPS_ENCRYPTION");
+    ::unsetenv("PRINTER");
+}
+
+void withSandbox(const std::string& program, const std::string& name,
+                 const CupsSandbox::Options& options, const std::string& admin,
+                 const std::optional<std::string>& printer) {
+    CupsSandbox cups(options);
+    cups.useFromHere();
+    if (!admin.empty()) {
+        cups.admin(admin);
+    }
+    if (printer) {
+        ::setenv("PRINTER", printer->c_str(), 1);
+    }
+    hardCopyRow(program, name, &cups);
+    ::unsetenv("PRINTER");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s PROGRAM\n", argv[0]);
+        return 2;
+    }
+    const std::string program = argv[1];
+    const std::string home = "/tmp/novemra-print-harness-home";
+    std::filesystem::create_directories(home);
+    ::setenv("HOME", home.c_str(), 1);
+    std::printf("From the \"y\" at the hard-copy question to the run-again question\n\n");
+    std::printf("| %-34s | seconds | clean | jobs               |\n", "print server");
+    std::printf("|------------------------------------|---------|-------|--------------------|\n");
+    std::fflush(stdout);
+
+    withServer(program, "no server", "/nonexistent/novemra/socket");
+    {
+        SilentUnixSocket silent;
+        withServer(program, "silent unix socket", silent.path);
+    }
+    {
+        HostileServer silent(HostileServer::Kind::Silent);
+        withServer(program, "silent TCP port", silent.address());
+        withServer(program, "encryption required, silent", silent.address(), true);
+    }
+    // The resolver case runs in a child with namespaces of its own.
+    std::fflush(stdout);
+    if (const pid_t child = ::fork(); child == 0) {
+        if (novemra::testing::isolateNameResolution()) {
+            withServer(program, "unresolvable host name", "novemra-printhost:631");
+        } else {
+            std::printf("| %-34s | cannot isolate the resolver here |\n", "unresolvable host name");
+        }
+        std::fflush(stdout);
+        ::_exit(0);
+    } else {
+        ::waitpid(child, nullptr, 0);
+    }
+    {
+        HostileServer trickle(HostileServer::Kind::Trickle, 300ms);
+        withServer(program, "one byte every 0.3 s", trickle.address());
+    }
+    {
+        HostileServer trickle(HostileServer::Kind::Trickle, 1000ms);
+        withServer(program, "one byte every second", trickle.address());
+    }
+    {
+        HostileServer drop(HostileServer::Kind::DropThenSilent);
+        withServer(program, "dropped at the lookup, then silent", drop.address());
+    }
+    {
+        HostileServer close(HostileServer::Kind::CloseMidRequest);
+        withServer(program, "closes mid-request", close.address());
+    }
+    if (!CupsSandbox::unavailableReason().empty()) {
+        std::printf("\nno private scheduler: %s\n", CupsSandbox::unavailableReason().c_str());
+        return 0;
+    }
+    CupsSandbox::Options password;
+    password.requireAuthentication = true;
+    withSandbox(program, "queue needs a password", password, "", std::nullopt);
+    withSandbox(program, "rejecting queue", {}, "cupsreject capture", std::nullopt);
+    withSandbox(program, "stopped queue (job waits, whole)", {}, "cupsdisable capture",
+                std::nullopt);
+    withSandbox(program, "300-character printer name", {}, "", std::string(300, 'p'));
+    withSandbox(program, "5000-character printer name", {}, "", std::string(5000, 'p'));
+    withSandbox(program, "name with escape sequences", {}, "",
+                std::string("\x1b[2J\x1b[31mcapture\x1b]0;x\x07"));
+    withSandbox(program, "working queue (for comparison)", {}, "", std::nullopt);
+    return 0;
+}
