@@ -19,6 +19,7 @@
 
 #include "console/memory_terminal.hpp"
 #include "solver/solver.hpp"
+#include "support/entry_typing.hpp"
 #include "support/pty_process.hpp"
 #include "support/puzzle_builder.hpp"
 
@@ -122,23 +123,6 @@ const char* nameOf(char level) {
     }
 }
 
-// Types the puzzle in key by key, each once the cursor has moved on (keys
-// typed ahead are dropped), all but the last.
-bool typeAllButLast(PtyProcess& p, std::string_view puzzle) {
-    for (std::size_t i = 0; i + 1 < puzzle.size(); ++i) {
-        p.send(std::string(1, puzzle[i]));
-        const int row = static_cast<int>((i + 1) / 9) + 1;
-        const int column = static_cast<int>((i + 1) % 9) + 1;
-        const int line = 4 + row + (row - 1) / 3;
-        const int screenColumn = 6 + 2 * (column - 1) + (column - 1) / 3;
-        if (!p.waitUntil(
-                [&](const VirtualTerminal& s) { return s.cell(line, screenColumn).ch == '>'; })) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void solveRow(const std::string& program, char level, char speed) {
     PtyProcess p({program});
     if (!waitLine(p, 18, " Use Test data or Help [y,n or h]?")) {
@@ -154,7 +138,7 @@ void solveRow(const std::string& program, char level, char speed) {
         waitLine(p, 19, " Extra fast, Fast or Slow [e,f or s]?");
         p.send(std::string(1, speed));
         waitLine(p, 5, "    |>     |      |      |");
-        if (!typeAllButLast(p, puzzle)) {
+        if (!novemra::testing::typeAllButTheLastKey(p, puzzle)) {
             std::printf("%c %c: typing failed\n", level, speed);
             return;
         }

@@ -24,13 +24,10 @@ int terminalColour(int consoleColour) {
 }  // namespace
 
 void TtyTerminal::followCursor() {
-    const int hidden = screen_.height() - windowHeight_;
-    int top = 0;
-    if (hidden > 0) {
-        const int cursorLine = screen_.cursorRow() - 1;
-        top = std::clamp(viewTop_, cursorLine - windowHeight_ + 1, cursorLine);
-        top = std::clamp(top, 0, hidden);
-    }
+    // As much of the top of the picture as still keeps the cursor's line in
+    // view: all of it when the window is tall enough.
+    const int cursorLine = screen_.cursorRow() - 1;
+    const int top = std::max(0, cursorLine - windowHeight_ + 1);
     if (top != viewTop_) {
         viewTop_ = top;
         repaintAll_ = true;

@@ -14,6 +14,7 @@
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
 #include "support/cups_sandbox.hpp"
+#include "support/entry_typing.hpp"
 #include "support/hostile_server.hpp"
 #include "support/pty_process.hpp"
 #include "support/shell_session.hpp"
@@ -178,20 +179,9 @@ TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
     ASSERT_TRUE(p.waitForLine(19, " Extra fast, Fast or Slow [e,f or s]?"));
     p.send("e");
     ASSERT_TRUE(p.waitForLine(5, "    |>     |      |      |"));
-    // Keys typed ahead are dropped, so each waits for the cursor to move on.
     const std::string puzzle =
         "530070000600195000098000060800060003400803001700020006060000280000419005000080079";
-    for (std::size_t i = 0; i + 1 < puzzle.size(); ++i) {
-        p.send(std::string(1, puzzle[i]));
-        const int row = static_cast<int>((i + 1) / 9) + 1;
-        const int column = static_cast<int>((i + 1) % 9) + 1;
-        const int line = 4 + row + (row - 1) / 3;
-        const int screenColumn = 6 + 2 * (column - 1) + (column - 1) / 3;
-        ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal& s) {
-            return s.cell(line, screenColumn).ch == '>';
-        })) << "after key "
-            << i << dump(p.screen());
-    }
+    ASSERT_TRUE(testing::typeAllButTheLastKey(p, puzzle)) << dump(p.screen());
     p.send(std::string(1, puzzle.back()));
     ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***")) << dump(p.screen());
     EXPECT_EQ(p.screen().line(5), "    |5 3 4 |6 7 8 |9 1 2 |");
@@ -253,18 +243,20 @@ TEST(Program, SuspendRestoresAndFgRepaints) {
     ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) { return !s.alternateScreen(); }));
 }
 
-TEST(Program, ResizeDuringAFastSolveEndsWithTheExactPicture) {
+TEST(Program, ShrinkAndGrowDuringAFastSolveEndsWithTheExactPicture) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));
     ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
     ASSERT_TRUE(p.waitForLine(20, ""));
+    p.resize(10, 60);
+    p.waitUntil([](const VirtualTerminal&) { return false; }, 50ms);  // some solving
     p.resize(28, 70);
     ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***", 30s)) << dump(p.screen());
-    // The same picture as a solve on the in-memory terminal.
+    // The same picture as a solve on the in-memory terminal, no fragments.
     PuzzleState puzzle;
     resetPuzzle(puzzle);
     fillTestPuzzle(puzzle, TestLevel::Xtreme);
-    MemoryTerminal expected(70, 28);
+    MemoryTerminal expected(80, 30);
     solvePuzzle(puzzle, SpeedMode::ExtraFast, expected);
     drawGrid(puzzle.grid, expected);
     for (int row = 1; row <= kGridPictureLines; ++row) {

@@ -5,11 +5,7 @@
 
 #include <thread>
 
-#include "console/grid_picture.hpp"
-#include "console/memory_terminal.hpp"
 #include "e2e/program_steps.hpp"
-#include "puzzle/test_puzzles.hpp"
-#include "solver/solver.hpp"
 #include "support/shell_session.hpp"
 
 namespace novemra {
@@ -98,26 +94,6 @@ TEST(Terminal, ShrinkAndGrowAtAPromptKeepsTheTextAndTheAnswerLines) {
     p.send("y");
     ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
     EXPECT_EQ(p.screen().line(18), std::string(kFirstPrompt) + " y");
-}
-
-TEST(Terminal, ShrinkAndGrowDuringASolveLeavesTheExactPicture) {
-    PtyProcess p({kProgram});
-    ASSERT_TRUE(atFirstPrompt(p));
-    ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
-    ASSERT_TRUE(p.waitForLine(20, ""));
-    p.resize(10, 60);
-    p.waitUntil([](const VirtualTerminal&) { return false; }, 50ms);
-    p.resize(30, 80);
-    ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***", 30s)) << dump(p.screen());
-    PuzzleState puzzle;
-    resetPuzzle(puzzle);
-    fillTestPuzzle(puzzle, TestLevel::Xtreme);
-    MemoryTerminal expected(80, 30);
-    solvePuzzle(puzzle, SpeedMode::ExtraFast, expected);
-    drawGrid(puzzle.grid, expected);
-    for (int row = 1; row <= kGridPictureLines; ++row) {
-        EXPECT_EQ(p.screen().line(row), expected.line(row)) << "line " << row;
-    }
 }
 
 // Terminals whose terminfo entries carry padding and have no alternate
