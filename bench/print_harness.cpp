@@ -20,6 +20,7 @@
 
 #include "support/cups_sandbox.hpp"
 #include "support/hostile_server.hpp"
+#include "support/program_steps.hpp"
 #include "support/pty_process.hpp"
 #include "support/silent_resolver.hpp"
 
@@ -42,13 +43,8 @@ void hardCopyRow(const std::string& program, const std::string& name, const Cups
     auto line = [&p](int row, std::string_view text, std::chrono::milliseconds limit) {
         return p.waitUntil([&](const VirtualTerminal& s) { return s.line(row) == text; }, limit);
     };
-    line(18, " Use Test data or Help [y,n or h]?", 10s);
-    p.send("y");
-    line(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?", 10s);
-    p.send("e");
-    line(20, " Extra fast, Fast or Slow [e,f or s]?", 10s);
-    p.send("e");
-    if (!line(20, kHardCopyPrompt, 10s)) {
+    if (!novemra::testing::atFirstPrompt(p) || !novemra::testing::startTestPuzzle(p, 'e', 'e') ||
+        !line(20, kHardCopyPrompt, 10s)) {
         std::printf("| %-34s | no hard-copy question |\n", name.c_str());
         return;
     }

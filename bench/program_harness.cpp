@@ -19,7 +19,7 @@
 
 #include "console/memory_terminal.hpp"
 #include "solver/solver.hpp"
-#include "support/entry_typing.hpp"
+#include "support/program_steps.hpp"
 #include "support/pty_process.hpp"
 #include "support/puzzle_builder.hpp"
 
@@ -125,7 +125,7 @@ const char* nameOf(char level) {
 
 void solveRow(const std::string& program, char level, char speed) {
     PtyProcess p({program});
-    if (!waitLine(p, 18, " Use Test data or Help [y,n or h]?")) {
+    if (!novemra::testing::atFirstPrompt(p)) {
         std::printf("%c %c: no first prompt\n", level, speed);
         return;
     }
@@ -134,11 +134,8 @@ void solveRow(const std::string& program, char level, char speed) {
         level == 's' ? novemra::testing::kSeventeenGivens : novemra::testing::kAgainstBruteForce;
     std::string lastKey(1, speed);
     if (typed) {
-        p.send("n");
-        waitLine(p, 19, " Extra fast, Fast or Slow [e,f or s]?");
-        p.send(std::string(1, speed));
-        waitLine(p, 5, "    |>     |      |      |");
-        if (!novemra::testing::typeAllButTheLastKey(p, puzzle)) {
+        if (!novemra::testing::startTyping(p, speed) ||
+            !novemra::testing::typeAllButTheLastKey(p, puzzle)) {
             std::printf("%c %c: typing failed\n", level, speed);
             return;
         }

@@ -71,23 +71,29 @@ TerminalDescription describeTerminal(int fd) {
         d.enter = (d.alternateScreen ? enterAlternate : "") + std::string(kBracketedPasteOn);
         d.leave = std::string(kBracketedPasteOff) + d.resetAttributes +
                   (d.alternateScreen ? showCursor + leaveAlternate : d.clearScreen + showCursor);
-    } else {
-        terminfo::unload();
-        d.alternateScreen = true;
-        d.enter = "\x1b[?1049h" + std::string(kBracketedPasteOn);
-        d.leave = std::string(kBracketedPasteOff) + "\x1b[m\x1b[?25h\x1b[?1049l";
-        d.hideCursor = "\x1b[?25l";
-        d.clearScreen = "\x1b[H\x1b[2J";
-        d.clearToEndOfLine = "\x1b[K";
-        d.cursorAddress = kAnsiCursorAddress;
-        d.resetAttributes = "\x1b[m";
-        d.bold = "\x1b[1m";
-        d.foreground = "\x1b[3%p1%dm";
-        d.background = "\x1b[4%p1%dm";
-        d.colours = 8;
-        d.backColourErase = true;
+        d.ansiCursorAddress = d.cursorAddress == kAnsiCursorAddress;
+        return d;
     }
-    d.ansiCursorAddress = d.cursorAddress == kAnsiCursorAddress;
+    terminfo::unload();
+    return ansiTerminal();
+}
+
+TerminalDescription ansiTerminal() {
+    TerminalDescription d;
+    d.alternateScreen = true;
+    d.enter = "\x1b[?1049h" + std::string(kBracketedPasteOn);
+    d.leave = std::string(kBracketedPasteOff) + "\x1b[m\x1b[?25h\x1b[?1049l";
+    d.hideCursor = "\x1b[?25l";
+    d.clearScreen = "\x1b[H\x1b[2J";
+    d.clearToEndOfLine = "\x1b[K";
+    d.cursorAddress = kAnsiCursorAddress;
+    d.ansiCursorAddress = true;
+    d.resetAttributes = "\x1b[m";
+    d.bold = "\x1b[1m";
+    d.foreground = "\x1b[3%p1%dm";
+    d.background = "\x1b[4%p1%dm";
+    d.colours = 8;
+    d.backColourErase = true;
     return d;
 }
 

@@ -33,6 +33,9 @@ struct TerminalDescription {
 // terminal that nearly every emulator is.
 TerminalDescription describeTerminal(int fd);
 
+// The ANSI terminal that nearly every emulator is, with an alternate screen.
+TerminalDescription ansiTerminal();
+
 // The capability without terminfo's padding marks ("$<5>", "$<2*/>"): the
 // delays were for hardware terminals at low speeds, and written as they
 // stand they appear on the screen as text.

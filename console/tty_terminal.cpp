@@ -70,10 +70,12 @@ TtyTerminal::TtyTerminal(int fd, const termios& saved, TerminalDescription descr
     std::string enter = description_.enter + description_.hideCursor;
     signal_restore::Plan plan{fd_, saved_, program, description_.leave, enter};
     if (!signal_restore::install(plan)) {
-        // Absurdly long terminfo strings: restore as an ANSI terminal.
-        description_.enter = "\x1b[?1049h" + std::string(kBracketedPasteOn);
-        description_.leave = std::string(kBracketedPasteOff) + "\x1b[m\x1b[?25h\x1b[?1049l";
-        description_.hideCursor = "\x1b[?25l";
+        // Absurdly long terminfo strings: enter and restore as an ANSI
+        // terminal.
+        const TerminalDescription ansi = ansiTerminal();
+        description_.enter = ansi.enter;
+        description_.leave = ansi.leave;
+        description_.hideCursor = ansi.hideCursor;
         enter = description_.enter + description_.hideCursor;
         plan.leave = description_.leave;
         plan.enter = enter;

@@ -59,10 +59,9 @@ std::string hardCopyRowLine(const Grid& grid, int row) {
     return line;
 }
 
-void makeHardCopy(const Grid& grid, PrintSpooler& spooler) {
-    spooler.runJob([&grid, &spooler] { printPage(grid, spooler); });
-}
+namespace {
 
+// The steps of one hard copy: lookup, open, the 16 lines, close.
 void printPage(const Grid& grid, PrintSpooler& spooler) {
     std::string printerName = spooler.defaultPrinterName();
     if (printerName.size() > kPrinterNameLimit) {
@@ -82,6 +81,12 @@ void printPage(const Grid& grid, PrintSpooler& spooler) {
             job->sendLine(kPageSeparator);
         }
     }
+}
+
+}  // namespace
+
+void makeHardCopy(const Grid& grid, PrintSpooler& spooler) {
+    spooler.runJob([&grid, &spooler] { printPage(grid, spooler); });
 }
 
 }  // namespace novemra

@@ -48,7 +48,5 @@ std::string hardCopyRowLine(const Grid& grid, int row);
 // Looks up the default printer and prints the grid on it, as one job of the
 // spooler (see PrintSpooler::runJob).
 void makeHardCopy(const Grid& grid, PrintSpooler& spooler);
-// The steps of one hard copy: lookup, open, the 16 lines, close.
-void printPage(const Grid& grid, PrintSpooler& spooler);
 
 }  // namespace novemra

@@ -17,24 +17,14 @@ using testing::kFirstPrompt;
 using testing::kProgram;
 using testing::PtyProcess;
 using testing::startTestPuzzle;
+using testing::startTyping;
 using testing::VirtualTerminal;
 using namespace std::chrono_literals;
 
 constexpr std::string_view kLevelPrompt = " Easy,Difficult,Hard, Xtreme (e,d,h,x)?";
-constexpr std::string_view kSpeedPromptManual = " Extra fast, Fast or Slow [e,f or s]?";
 
 std::string bracketed(std::string_view text) {
     return "\x1b[200~" + std::string(text) + "\x1b[201~";
-}
-
-// Answers "n" and the speed, and waits for the entry cursor in the first cell.
-bool startTyping(PtyProcess& p, char speed) {
-    p.send("n");
-    if (!p.waitForLine(19, kSpeedPromptManual)) {
-        return false;
-    }
-    p.send(std::string(1, speed));
-    return p.waitForLine(5, "    |>     |      |      |");
 }
 
 TEST(Keys, AnArrowSplitAcrossReadsAnswersNothing) {

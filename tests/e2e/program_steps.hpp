@@ -1,5 +1,5 @@
-// Steps shared by the whole-program tests: the binary under test and the
-// questions it asks on the way to a solve.
+// The binary the whole-program tests run, and how it ended; the steps
+// through its questions are in support/program_steps.hpp.
 #pragma once
 
 #include <sys/wait.h>
@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <string_view>
 
+#include "support/program_steps.hpp"
 #include "support/pty_process.hpp"
 
 namespace novemra::testing {
@@ -20,27 +20,6 @@ inline const std::string kProgram =
 
 inline bool exitedWith(const std::optional<int>& status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
-}
-
-constexpr std::string_view kFirstPrompt = " Use Test data or Help [y,n or h]?";
-
-// Waits for the first question.
-inline bool atFirstPrompt(PtyProcess& p) {
-    return p.waitForLine(18, kFirstPrompt);
-}
-
-// Answers "y", the level and the speed, each once its question shows.
-inline bool startTestPuzzle(PtyProcess& p, char level, char speed) {
-    p.send("y");
-    if (!p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) {
-        return false;
-    }
-    p.send(std::string(1, level));
-    if (!p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?")) {
-        return false;
-    }
-    p.send(std::string(1, speed));
-    return true;
 }
 
 }  // namespace novemra::testing

@@ -14,7 +14,6 @@
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
 #include "support/cups_sandbox.hpp"
-#include "support/entry_typing.hpp"
 #include "support/hostile_server.hpp"
 #include "support/pty_process.hpp"
 #include "support/shell_session.hpp"
@@ -175,10 +174,7 @@ TEST(Program, TypedPuzzleHelpPageAndXDuringEntry) {
     p.send(" ");
     ASSERT_TRUE(atFirstPrompt(p));
 
-    p.send("n");
-    ASSERT_TRUE(p.waitForLine(19, " Extra fast, Fast or Slow [e,f or s]?"));
-    p.send("e");
-    ASSERT_TRUE(p.waitForLine(5, "    |>     |      |      |"));
+    ASSERT_TRUE(testing::startTyping(p, 'e'));
     const std::string puzzle =
         "530070000600195000098000060800060003400803001700020006060000280000419005000080079";
     ASSERT_TRUE(testing::typeAllButTheLastKey(p, puzzle)) << dump(p.screen());
