@@ -60,12 +60,17 @@ class ConsoleTerminal {
     // Sleeps until input may be pending. Returns false once no input can
     // ever come again (the terminal is gone), true otherwise.
     virtual bool waitForInput() = 0;
-    // True once the terminal is gone; the program then ends.
-    virtual bool closed() const = 0;
+    // True once the terminal is gone; the program then ends. Not virtual:
+    // the search asks at every step back.
+    bool closed() const { return closed_; }
 
     void printLine(std::string_view text) { print({text}, LineEnd::Yes); }
     void printText(std::string_view text) { print({text}, LineEnd::No); }
     void printEmptyLine() { print({}, LineEnd::Yes); }
+
+  protected:
+    // Set by a terminal when it finds it has gone away.
+    bool closed_ = false;
 };
 
 // The key character the program gives meaning to besides letters and digits.

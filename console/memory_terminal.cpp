@@ -32,8 +32,12 @@ std::string MemoryTerminal::pollKey(std::string* pasted) {
         onPoll_(*this);
     }
     if (pending_.empty()) {
-        return "";
+        return {};
     }
+    return takePending(pasted);
+}
+
+std::string MemoryTerminal::takePending(std::string* pasted) {
     const KeyEvent event = pending_.front();
     pending_.pop_front();
     switch (event.kind) {

@@ -42,7 +42,6 @@ class MemoryTerminal final : public ConsoleTerminal {
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
     std::string pollKey(std::string* pasted = nullptr) override;
     bool waitForInput() override;
-    bool closed() const override { return closed_; }
     // The terminal goes away, as when its window is closed.
     void close() { closed_ = true; }
 
@@ -73,6 +72,10 @@ class MemoryTerminal final : public ConsoleTerminal {
     long waitCount() const { return waitCount_; }
 
   private:
+    // The next pending event as pollKey returns it. Kept apart so that the
+    // common poll with nothing pending stays cheap for long searches.
+    std::string takePending(std::string* pasted);
+
     ScreenBuffer screen_;
     // The window's size, which the screen takes at the next clear.
     int windowWidth_;
@@ -82,7 +85,6 @@ class MemoryTerminal final : public ConsoleTerminal {
     std::function<void(MemoryTerminal&)> onPoll_;
     bool cursorHidden_ = false;
     bool starved_ = false;
-    bool closed_ = false;
     long printCount_ = 0;
     long pollCount_ = 0;
     long clearCount_ = 0;

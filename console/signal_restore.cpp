@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -24,9 +25,9 @@ struct State {
     std::array<char, 512> enter{};
     std::size_t enterLength = 0;
     std::array<int, 2> wakePipe{-1, -1};
-    volatile std::sig_atomic_t resized = 0;
-    volatile std::sig_atomic_t resumed = 0;
-    volatile std::sig_atomic_t inputArrived = 1;
+    // What the handlers noted for the program, one bit per Note. Lock-free,
+    // so a handler may set a bit while the program takes another.
+    std::atomic<unsigned> notes{0};
     // What each signal did before install, put back on the way out.
     std::array<struct sigaction, NSIG> original{};
     std::array<bool, NSIG> handled{};
@@ -49,6 +50,10 @@ constexpr std::array kCrashSignals = {SIGQUIT, SIGILL, SIGTRAP, SIGABRT,
 // Signals that end the process by default without a core.
 constexpr std::array kEndingSignals = {SIGHUP,    SIGUSR1, SIGUSR2, SIGPIPE,   SIGALRM, SIGTERM,
                                        SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPWR};
+
+void note(Note which) {
+    state.notes.fetch_or(static_cast<unsigned>(which));
+}
 
 // Writes within a bounded wait; false when the terminal would not take it.
 bool writeWithin(const char* bytes, std::size_t length) {
@@ -146,18 +151,18 @@ void onContinue(int) {
     const int savedErrno = errno;
     ::tcsetattr(state.fd, TCSANOW, &state.program);
     writeWithin(state.enter.data(), state.enterLength);
-    state.resumed = 1;
+    note(Note::Resumed);
     wake();
     errno = savedErrno;
 }
 
 void onResize(int) {
-    state.resized = 1;
+    note(Note::Resized);
     wake();
 }
 
 void onInput(int) {
-    state.inputArrived = 1;
+    note(Note::InputArrived);
 }
 
 bool startedIgnored(int signal) {
@@ -201,9 +206,8 @@ bool install(const Plan& plan) {
     state.fd = plan.fd;
     state.saved = plan.saved;
     state.program = plan.program;
-    state.resized = 0;
-    state.resumed = 0;
-    state.inputArrived = 1;
+    // Input may have come before the handler was there to note it.
+    state.notes.store(static_cast<unsigned>(Note::InputArrived));
     state.handled.fill(false);
 
     for (const int signal : kCrashSignals) {
@@ -252,31 +256,15 @@ void restoreAndRemove() {
 }
 
 bool noted() {
-    return (state.resized | state.resumed) != 0;
+    return state.notes.load(std::memory_order_relaxed) != 0;
 }
 
-bool takeResized() {
-    if (state.resized == 0) {
+bool take(Note which) {
+    const auto bit = static_cast<unsigned>(which);
+    if ((state.notes.load(std::memory_order_relaxed) & bit) == 0) {
         return false;
     }
-    state.resized = 0;
-    return true;
-}
-
-bool takeResumed() {
-    if (state.resumed == 0) {
-        return false;
-    }
-    state.resumed = 0;
-    return true;
-}
-
-bool takeInputArrived() {
-    if (state.inputArrived == 0) {
-        return false;
-    }
-    state.inputArrived = 0;
-    return true;
+    return (state.notes.fetch_and(~bit) & bit) != 0;
 }
 
 int wakeDescriptor() {

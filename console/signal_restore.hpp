@@ -31,14 +31,15 @@ bool install(const Plan& plan);
 // signal dispositions the process had before install.
 void restoreAndRemove();
 
-// What the handlers noted for the program; each is taken once. noted() is
-// a cheap look at whether there is anything to take.
+// What the handlers note for the program. InputArrived means input may
+// have come since the note was last taken (the terminal sends SIGIO), so
+// take it before reading.
+enum class Note : unsigned { Resized = 1, Resumed = 2, InputArrived = 4 };
+
+// A cheap look at whether any note is there to take.
 bool noted();
-bool takeResized();
-bool takeResumed();
-// True when input may have arrived since the last call (the terminal sends
-// SIGIO). Clears the note, so call it before reading.
-bool takeInputArrived();
+// True when the note was there; it is cleared, so each is taken once.
+bool take(Note which);
 // Readable when a handler noted a resize or a return from a stop, so a wait
 // for input wakes for it wherever the signal lands.
 int wakeDescriptor();

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 
 #include "console/signal_restore.hpp"
 #include "console/tty_terminal.hpp"
@@ -14,12 +15,27 @@ namespace novemra {
 
 namespace {
 
-// A read is made after this many polls even without a note of input, so a
-// terminal that hangs up without a signal is still noticed within a few
-// milliseconds of searching.
-constexpr int kPollsBetweenReads = 1 << 14;
+// Without a note of input a read is still made now and then, in case a
+// hang-up sends no signal or SIGIO cannot reach the program: the clock is
+// looked at every so many polls (and at the first poll after a print, when
+// time has surely passed), and the terminal is read when the last read is
+// long enough ago. A key then takes at most this long to be noticed.
+constexpr int kPollsPerClockCheck = 256;
+constexpr auto kReadInterval = std::chrono::milliseconds(20);
 
 }  // namespace
+
+bool TtyTerminal::readDue() {
+    if (pollsSinceClockCheck_ < kPollsPerClockCheck) {
+        return false;
+    }
+    pollsSinceClockCheck_ = 0;
+    return std::chrono::steady_clock::now() - lastRead_ >= kReadInterval;
+}
+
+void TtyTerminal::checkClockAtNextPoll() {
+    pollsSinceClockCheck_ = kPollsPerClockCheck;
+}
 
 void TtyTerminal::readAvailable() {
     std::array<char, 4096> bytes{};
@@ -60,22 +76,32 @@ std::string TtyTerminal::pollKey(std::string* pasted) {
     if (pasted != nullptr) {
         pasted->clear();
     }
+    // The poll the search makes at every step back: nothing noted by the
+    // signal handlers, nothing held, no clock check due. A few loads, no
+    // system call; the rest is kept out of line so this stays cheap.
+    if (++pollsSinceClockCheck_ < kPollsPerClockCheck && !signal_restore::noted() &&
+        !resizeEventPending_ && !closed_ && !decoder_.waitingForMore()) {
+        return {};
+    }
+    return pollAttentively(pasted);
+}
+
+std::string TtyTerminal::pollAttentively(std::string* pasted) {
+    const bool due = readDue();
     serviceSignals();
     if (resizeEventPending_) {
         // A resize is an event without a character; it discards nothing.
         resizeEventPending_ = false;
-        return "";
+        return {};
     }
     if (closed_) {
-        return "";
+        return {};
     }
-    // Nothing to read unless the terminal signalled input (or, rarely, as a
-    // check for a silent hang-up): this poll costs no system call.
-    if (!decoder_.waitingForMore() && !signal_restore::takeInputArrived() &&
-        ++pollsWithoutRead_ < kPollsBetweenReads) {
-        return "";
+    if (!signal_restore::take(signal_restore::Note::InputArrived) && !due &&
+        !decoder_.waitingForMore()) {
+        return {};
     }
-    pollsWithoutRead_ = 0;
+    lastRead_ = std::chrono::steady_clock::now();
     readAvailable();
     const std::optional<InputEvent> event = nextEvent();
     if (!event) {

@@ -120,12 +120,12 @@ void TtyTerminal::serviceSignals() {
         return;
     }
     bool changed = false;
-    if (signal_restore::takeResized()) {
+    if (signal_restore::take(signal_restore::Note::Resized)) {
         readWindowSize();
         resizeEventPending_ = true;
         changed = true;
     }
-    if (signal_restore::takeResumed()) {
+    if (signal_restore::take(signal_restore::Note::Resumed)) {
         changed = true;
     }
     if (changed) {
@@ -161,6 +161,7 @@ void TtyTerminal::locate(int row, int column) {
 
 void TtyTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd) {
     serviceSignals();
+    checkClockAtNextPoll();
     screen_.print(items, lineEnd);
     flush();
 }

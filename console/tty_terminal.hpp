@@ -20,6 +20,7 @@
 
 #include <termios.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -49,7 +50,6 @@ class TtyTerminal final : public ConsoleTerminal {
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
     std::string pollKey(std::string* pasted = nullptr) override;
     bool waitForInput() override;
-    bool closed() const override { return closed_; }
 
     // How long a sequence cut short waits for its rest.
     static constexpr int kEscapeTimeMs = 200;
@@ -78,6 +78,12 @@ class TtyTerminal final : public ConsoleTerminal {
     // Input (tty_input.cpp).
     // Reads whatever the terminal has sent into the decoder.
     void readAvailable();
+    // pollKey when something may need doing: a note from the handlers, a
+    // held sequence, a clock check.
+    std::string pollAttentively(std::string* pasted);
+    // True when the terminal should be read although no input was noted.
+    bool readDue();
+    void checkClockAtNextPoll();
     // Takes the next event, waiting a short time for the rest of a sequence
     // cut short.
     std::optional<InputEvent> nextEvent();
@@ -99,10 +105,10 @@ class TtyTerminal final : public ConsoleTerminal {
     int shownLine_ = -1;
     int shownColumn_ = -1;
     bool resizeEventPending_ = false;
-    bool closed_ = false;
-    // Polls since the last read; a read is made now and then even without a
-    // note of input, in case a hang-up sends none.
-    int pollsWithoutRead_ = 0;
+    // A read is made now and then even without a note of input (see
+    // readDue).
+    int pollsSinceClockCheck_ = 0;
+    std::chrono::steady_clock::time_point lastRead_{};
 };
 
 }  // namespace novemra
