@@ -22,20 +22,23 @@ struct SolveRun {
 // row, column or box.
 bool givensClash(const PuzzleState& puzzle);
 
-// Fills the listed blank cells so that no digit repeats in a row, column or
-// box, trying digits in ascending order and backing up when none fits. Sets
-// the status to Solved or Unsolvable. A puzzle whose givens already clash
-// is Unsolvable at once: no filling of its blanks can make it a Sudoku. In fast and slow mode the
-// grid is drawn twice per placed digit; in slow mode each new digit is also held on screen by the
-// slow-mode delay. At every step back that stays inside the list the keyboard is polled once, and
-// "x" ends the program (Flow::Quit, status untouched). Holds a new digit on screen in slow mode:
-// 500 x 100000 counting steps that really run. Reads no clock; returns at once in fast mode.
+// Holds a new digit on screen in slow mode: 500 x 100000 counting steps that
+// really run. Reads no clock; returns at once in fast mode.
 void slowModeDelay(SpeedMode speed);
 
 // The wait after each placed digit; tests that run many searches swap in
 // one that does not count.
 using SlowDelay = void (*)(SpeedMode);
 
+// Fills the listed blank cells so that no digit repeats in a row, column or
+// box, trying digits in ascending order and backing up when none fits. Sets
+// the status to Solved or Unsolvable. A puzzle whose givens already clash
+// is Unsolvable at once: no filling of its blanks can make it a Sudoku. In
+// fast and slow mode the grid is drawn twice per placed digit; in slow mode
+// each new digit is also held on screen by the delay. At every step back
+// that stays inside the list the keyboard is polled once, and "x" ends the
+// program (Flow::Quit, status untouched); the grid and the slot pointer are
+// then the search's state.
 SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
                      SlowDelay delay = slowModeDelay);
 

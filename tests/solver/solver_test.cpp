@@ -82,6 +82,45 @@ INSTANTIATE_TEST_SUITE_P(AllLevels, StoredPuzzleSearch,
                                            LevelCounts{TestLevel::Xtreme, 15436, 15383}),
                          testing::LevelParamName());
 
+// The two typed-in puzzles that work the search hardest: tens of millions
+// of steps, each counted exactly, so a faster way of finding the next digit
+// must still make the very same search.
+struct LongSearch {
+    const char* name;
+    std::string_view puzzle;
+    std::int64_t placements;
+    std::int64_t stepsBack;
+};
+
+void PrintTo(const LongSearch& search, std::ostream* out) {
+    *out << search.name;
+}
+
+class LongSearchCounts : public ::testing::TestWithParam<LongSearch> {};
+
+TEST_P(LongSearchCounts, AreExact) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "tens of millions of steps are too slow under the sanitizers";
+#endif
+    const LongSearch& expected = GetParam();
+    PuzzleState puzzle = puzzleFrom(expected.puzzle);
+    MemoryTerminal terminal;
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(puzzle.status, SolveStatus::Solved);
+    EXPECT_TRUE(isCompleteSolution(puzzle.grid));
+    EXPECT_EQ(run.placements, expected.placements);
+    EXPECT_EQ(run.stepsBack, expected.stepsBack);
+    EXPECT_EQ(terminal.pollCount(), expected.stepsBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(TypedIn, LongSearchCounts,
+                         ::testing::Values(LongSearch{"seventeen_givens", testing::kSeventeenGivens,
+                                                      26'590'293, 26'590'229},
+                                           LongSearch{"against_brute_force",
+                                                      testing::kAgainstBruteForce, 69'175'316,
+                                                      69'175'252}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Solver, FillsAnEmptyGridInOrder) {
     PuzzleState puzzle = puzzleFrom(std::string(81, '0'));
     ASSERT_EQ(puzzle.currentSlot, kLastListSlot);
