@@ -26,12 +26,6 @@ std::string endedBy(int signal) {
     return std::to_string(128 + signal) + "\n";
 }
 
-// Waits until the shell has run the program to its end.
-bool shellDone(ShellSession& shell) {
-    return shell.process().waitUntil(
-        [&](const VirtualTerminal&) { return !shell.exitLine().empty(); });
-}
-
 void expectUserScreenBack(ShellSession& shell) {
     EXPECT_TRUE(shell.modesRestored());
     EXPECT_FALSE(shell.process().screen().alternateScreen());
@@ -44,7 +38,7 @@ TEST(Terminal, EverySignalThatEndsTheProgramRestoresItFirst) {
         ShellSession shell(kProgram);
         ASSERT_TRUE(atFirstPrompt(shell.process())) << strsignal(signal);
         ::kill(shell.programPid(), signal);
-        ASSERT_TRUE(shellDone(shell)) << strsignal(signal);
+        ASSERT_TRUE(shell.waitUntilDone()) << strsignal(signal);
         EXPECT_EQ(shell.exitLine(), endedBy(signal)) << strsignal(signal);
         expectUserScreenBack(shell);
     }
@@ -63,7 +57,7 @@ TEST(Terminal, ASignalWhileOutputIsBackedUpStillRestores) {
         p.resize(29, 80);
         std::this_thread::sleep_for(200ms);
         ::kill(shell.programPid(), signal);
-        ASSERT_TRUE(shellDone(shell)) << strsignal(signal) << dump(p.screen());
+        ASSERT_TRUE(shell.waitUntilDone()) << strsignal(signal) << dump(p.screen());
         EXPECT_EQ(shell.exitLine(), signal == SIGINT ? "0\n" : endedBy(signal));
         expectUserScreenBack(shell);
     }
@@ -117,7 +111,7 @@ TEST(Terminal, TerminalsWithoutAlternateScreenAreLeftClean) {
                 ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?")) << term;
                 p.send("n");
             }
-            ASSERT_TRUE(shellDone(shell)) << term;
+            ASSERT_TRUE(shell.waitUntilDone()) << term;
             // The shell writes from the top left of a cleared screen; it
             // reports a program ended by a signal first.
             const int doneRow = bySignal ? 2 : 1;

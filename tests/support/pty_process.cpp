@@ -78,7 +78,7 @@ void PtyProcess::pump(std::chrono::milliseconds wait) {
         if (count <= 0) {
             return;
         }
-        bytesReceived_ += static_cast<std::size_t>(count);
+        received_.append(buffer.data(), static_cast<std::size_t>(count));
         screen_.feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
     }
 }
@@ -86,6 +86,9 @@ void PtyProcess::pump(std::chrono::milliseconds wait) {
 bool PtyProcess::waitUntil(const std::function<bool(const VirtualTerminal&)>& condition,
                            std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    // The condition is checked on everything that has arrived by then, so
+    // it never sees a screen that lags behind what it waited for.
+    pump(0ms);
     while (!condition(screen_)) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
@@ -93,6 +96,12 @@ bool PtyProcess::waitUntil(const std::function<bool(const VirtualTerminal&)>& co
         pump(10ms);
     }
     return true;
+}
+
+bool PtyProcess::waitForBytes(std::string_view bytes, std::chrono::milliseconds timeout) {
+    return waitUntil(
+        [&](const VirtualTerminal&) { return received_.find(bytes) != std::string::npos; },
+        timeout);
 }
 
 bool PtyProcess::waitForLine(int row, std::string_view text, std::chrono::milliseconds timeout) {
@@ -112,7 +121,17 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
         }
         pump(10ms);
     }
-    pump(0ms);
+    // Read what the process sent before it ended: everything is in once no
+    // process holds the terminal's other side any more (the master then
+    // reports a hang-up). A process left holding it is waited for briefly.
+    const auto drainDeadline = std::chrono::steady_clock::now() + 1s;
+    while (master_ >= 0 && std::chrono::steady_clock::now() < drainDeadline) {
+        pollfd readable{master_, POLLIN, 0};
+        if (::poll(&readable, 1, 10) > 0 && (readable.revents & POLLIN) == 0) {
+            break;  // hung up with nothing left to read
+        }
+        pump(0ms);
+    }
     return status_;
 }
 

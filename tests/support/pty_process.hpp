@@ -31,6 +31,8 @@ class PtyProcess {
     // Reads output until the screen satisfies the condition; false on timeout.
     bool waitUntil(const std::function<bool(const VirtualTerminal&)>& condition,
                    std::chrono::milliseconds timeout = 10s);
+    // Waits until the bytes have arrived, in one piece, since the start.
+    bool waitForBytes(std::string_view bytes, std::chrono::milliseconds timeout = 10s);
     // Waits until the 1-based screen line reads exactly text.
     bool waitForLine(int row, std::string_view text, std::chrono::milliseconds timeout = 10s);
     // Reads output until the process ends; its wait status, or none on timeout.
@@ -47,7 +49,7 @@ class PtyProcess {
     void scribble(std::string_view bytes) { screen_.feed(bytes); }
 
     const VirtualTerminal& screen() const { return screen_; }
-    std::size_t bytesReceived() const { return bytesReceived_; }
+    std::size_t bytesReceived() const { return received_.size(); }
     pid_t pid() const { return pid_; }
 
   private:
@@ -58,7 +60,8 @@ class PtyProcess {
     int master_ = -1;
     pid_t pid_ = -1;
     std::optional<int> status_;
-    std::size_t bytesReceived_ = 0;
+    // Every byte the program sent.
+    std::string received_;
 };
 
 // The screen as text, for failure messages.

@@ -31,7 +31,8 @@ std::string readWholeFile(const std::filesystem::path& path) {
     return text.str();
 }
 
-ShellSession::ShellSession(const std::string& program, Options options) {
+ShellSession::ShellSession(const std::string& program, Options options)
+    : redirectOutput_(options.redirectOutput) {
     static int counter = 0;
     folder_ = std::filesystem::temp_directory_path() /
               ("novemra-shell-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -66,6 +67,13 @@ ShellSession::ShellSession(const std::string& program, Options options) {
 ShellSession::~ShellSession() {
     process_.reset();
     std::filesystem::remove_all(folder_);
+}
+
+bool ShellSession::waitUntilDone(std::chrono::milliseconds timeout) {
+    if (redirectOutput_) {
+        return process_->waitForExit(timeout).has_value();
+    }
+    return process_->waitForBytes("DONE\r\n", timeout);
 }
 
 bool ShellSession::modesRestored() const {

@@ -33,6 +33,10 @@ class ShellSession {
     ShellSession& operator=(const ShellSession&) = delete;
 
     PtyProcess& process() { return *process_; }
+    // Waits until the shell has run the program to its end and everything
+    // the program sent has been read: with output on the terminal, until
+    // the shell's "DONE" after it; otherwise until the shell exits.
+    bool waitUntilDone(std::chrono::milliseconds timeout = 10s);
     // True once the program has ended and the modes after it equal those
     // before it.
     bool modesRestored() const;
@@ -46,6 +50,7 @@ class ShellSession {
 
   private:
     std::filesystem::path folder_;
+    bool redirectOutput_ = false;
     std::unique_ptr<PtyProcess> process_;
 };
 
