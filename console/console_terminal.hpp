@@ -77,11 +77,3 @@ class ConsoleTerminal {
 constexpr char kBackspaceKey = 8;
 
 }  // namespace novemra
-
-namespace novemra {
-
-// Whether the program goes on or ends: the user pressed "x" where it ends
-// the program, or the terminal went away.
-enum class Flow { Continue, Quit };
-
-}  // namespace novemra

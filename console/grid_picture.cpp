@@ -35,4 +35,12 @@ void drawGrid(const Grid& grid, ConsoleTerminal& terminal) {
     }
 }
 
+void locateCell(ConsoleTerminal& terminal, int row, int column) {
+    // Four lines above the first row; a separator after every third row.
+    const int line = 4 + row + (row - 1) / 3;
+    // Two characters a cell after the row's start; a bar after every third.
+    const int firstColumn = static_cast<int>(kGridRowStart.size()) + 1;
+    terminal.locate(line, firstColumn + (column - 1) * 2 + (column - 1) / 3);
+}
+
 }  // namespace novemra

@@ -21,4 +21,8 @@ constexpr int kGridPictureLines = 16;
 // decides what actually has to reach the screen.
 void drawGrid(const Grid& grid, ConsoleTerminal& terminal);
 
+// Moves the cursor onto the grid cell (row, column) in the picture, so that
+// a window too short for the whole picture shows that cell.
+void locateCell(ConsoleTerminal& terminal, int row, int column);
+
 }  // namespace novemra

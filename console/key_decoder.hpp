@@ -36,21 +36,33 @@ class KeyDecoder {
     // the escape time) a sequence cut short ends where it stands: a lone ESC
     // is the Escape key, a paste without its end mark is what arrived.
     std::optional<InputEvent> take(bool noMoreBytes = false);
-    // True when the bytes held end inside a sequence that may go on.
-    bool waitingForMore() const { return !buffer_.empty(); }
+    // True while bytes are held: events not yet taken, or the start of a
+    // sequence that may go on.
+    bool waitingForMore() const { return start_ < buffer_.size(); }
     // Throws away every event held (keys typed ahead of a key press). A
     // sequence cut short at the end is remembered, so that its rest, when it
     // comes, is not taken for keys.
     void discard();
 
+    // The most an unended sequence (a paste, a control string) holds: past
+    // this its middle is dropped until its end comes. A paste keeps its
+    // first half of this.
+    static constexpr std::size_t kMaxOpenSequence = 16384;
+
   private:
-    // The length of the complete event at the start of the buffer, or 0 when
-    // it may go on.
-    std::size_t completeLength() const;
+    // The length of the complete event at the start of what is held, or 0
+    // when it may go on.
+    std::size_t completeLength();
+    // Drops the first length bytes held.
+    void consume(std::size_t length);
     InputEvent eventOf(std::string_view bytes) const;
 
     char eraseCharacter_;
+    // The bytes held are buffer_ from start_ on.
     std::string buffer_;
+    std::size_t start_ = 0;
+    // How far the sequence at start_ is known not to end.
+    std::size_t scanned_ = 0;
     // The sequence at the start of the buffer was begun before a discard:
     // it is thrown away when complete.
     bool dropFirst_ = false;

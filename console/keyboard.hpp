@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/console_terminal.hpp"
+#include "console/flow.hpp"
 
 namespace novemra {
 

@@ -28,12 +28,19 @@ struct State {
     // What the handlers noted for the program, one bit per Note. Lock-free,
     // so a handler may set a bit while the program takes another.
     std::atomic<unsigned> notes{0};
+    // The terminal is the program's now: its modes set, its enter bytes
+    // sent. Cleared by a restore, set again when it is taken back.
+    volatile std::sig_atomic_t held = 0;
     // What each signal did before install, put back on the way out.
     std::array<struct sigaction, NSIG> original{};
     std::array<bool, NSIG> handled{};
 };
 
 State state;
+
+// The handlers run here, so that the crash path can restore the terminal
+// even when the program's own stack has overflowed.
+alignas(16) std::array<char, 65536> alternateStack;
 
 // Cancels an escape sequence the terminal may be in the middle of, when
 // the output queue was cut short.
@@ -80,9 +87,10 @@ bool writeWithin(const char* bytes, std::size_t length) {
 // reads slowly must not keep the restore from getting through. Otherwise the
 // queue is given a moment to drain, and is thrown away only if it does not.
 void restoreTerminal(bool urgent) {
-    if (state.fd < 0) {
+    if (state.fd < 0 || state.held == 0) {
         return;
     }
+    state.held = 0;
     const int savedErrno = errno;
     bool delivered = false;
     if (!urgent) {
@@ -112,6 +120,7 @@ void setHandler(int signal, void (*handler)(int)) {
     // interrupted halfway by a stop or another ending signal. No
     // SA_RESTART: a resize must interrupt a wait.
     sigfillset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;
     ::sigaction(signal, &action, nullptr);
 }
 
@@ -129,30 +138,56 @@ void onInterrupt(int) {
     ::_exit(0);
 }
 
-// Ctrl-Z: restore, then stop for real. The return is handled by onContinue,
-// which runs once this handler has returned.
-void onSuspend(int) {
+bool inForeground() {
+    return ::tcgetpgrp(state.fd) == ::getpgrp();
+}
+
+// Sets the program's modes, sends its enter bytes, and has the program
+// repaint.
+void takeTerminal() {
+    ::tcsetattr(state.fd, TCSANOW, &state.program);
+    writeWithin(state.enter.data(), state.enterLength);
+    state.held = 1;
+    note(Note::Resumed);
+    wake();
+}
+
+// Ctrl-Z, and reading or setting the terminal from the background
+// (SIGTTIN, SIGTTOU): restore, then stop for real. The return is handled by
+// onContinue. When the stop does not happen (no job-control shell above the
+// program: the kernel discards it), the program keeps its terminal, as
+// shells and full-screen programs do.
+void onStop(int signal) {
     const int savedErrno = errno;
     restoreTerminal(true);
-    setHandler(SIGTSTP, SIG_DFL);
-    sigset_t suspend;
-    sigemptyset(&suspend);
-    sigaddset(&suspend, SIGTSTP);
-    ::sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
-    ::raise(SIGTSTP);  // stops here until the process is continued
-    ::sigprocmask(SIG_BLOCK, &suspend, nullptr);
-    setHandler(SIGTSTP, onSuspend);
+    setHandler(signal, SIG_DFL);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, signal);
+    ::sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+    ::raise(signal);  // stops here until the process is continued
+    ::sigprocmask(SIG_BLOCK, &stop, nullptr);
+    setHandler(signal, onStop);
+    // A stop that happened ended with SIGCONT, which waits (blocked) for
+    // this handler to return.
+    sigset_t pending;
+    sigemptyset(&pending);
+    ::sigpending(&pending);
+    if (sigismember(&pending, SIGCONT) == 0 && state.held == 0 && inForeground()) {
+        takeTerminal();
+    }
     errno = savedErrno;
 }
 
 // After Ctrl-Z and fg, or kill -STOP and kill -CONT: take the terminal
-// again and have the program repaint it.
+// again and have the program repaint it. After bg the terminal is the
+// shell's, and the program leaves it alone until it is in the foreground
+// again.
 void onContinue(int) {
     const int savedErrno = errno;
-    ::tcsetattr(state.fd, TCSANOW, &state.program);
-    writeWithin(state.enter.data(), state.enterLength);
-    note(Note::Resumed);
-    wake();
+    if (inForeground()) {
+        takeTerminal();
+    }
     errno = savedErrno;
 }
 
@@ -209,6 +244,12 @@ bool install(const Plan& plan) {
     // Input may have come before the handler was there to note it.
     state.notes.store(static_cast<unsigned>(Note::InputArrived));
     state.handled.fill(false);
+    state.held = 1;
+
+    stack_t stack{};
+    stack.ss_sp = alternateStack.data();
+    stack.ss_size = alternateStack.size();
+    ::sigaltstack(&stack, nullptr);
 
     for (const int signal : kCrashSignals) {
         take(signal, onEndingSignal, signal != SIGQUIT);
@@ -220,10 +261,23 @@ bool install(const Plan& plan) {
         take(signal, onEndingSignal);
     }
     take(SIGINT, onInterrupt);
-    take(SIGTSTP, onSuspend);
+    take(SIGTSTP, onStop);
+    take(SIGTTIN, onStop);
+    take(SIGTTOU, onStop);
     take(SIGCONT, onContinue, true);
     take(SIGWINCH, onResize, true);
     take(SIGIO, onInput, true);
+
+    // A parent may have left some of these blocked (some supervisors block
+    // SIGIO, for one); the program needs every one it handles.
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        if (state.handled[static_cast<std::size_t>(signal)]) {
+            sigaddset(&handled, signal);
+        }
+    }
+    ::sigprocmask(SIG_UNBLOCK, &handled, nullptr);
     return true;
 }
 
@@ -244,6 +298,9 @@ void restoreAndRemove() {
     }
     state.handled.fill(false);
     state.fd = -1;
+    stack_t stack{};
+    stack.ss_flags = SS_DISABLE;
+    ::sigaltstack(&stack, nullptr);
     for (int& end : state.wakePipe) {
         if (end >= 0) {
             ::close(end);
@@ -253,6 +310,23 @@ void restoreAndRemove() {
     // A signal that came during the teardown now meets the dispositions the
     // process started with, on a terminal that is already restored.
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+bool holding() {
+    return state.held != 0;
+}
+
+bool takeBackIfForeground() {
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &before);
+    const bool taken = state.fd >= 0 && state.held == 0 && inForeground();
+    if (taken) {
+        takeTerminal();
+    }
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    return taken;
 }
 
 bool noted() {

@@ -36,6 +36,14 @@ void restoreAndRemove();
 // take it before reading.
 enum class Note : unsigned { Resized = 1, Resumed = 2, InputArrived = 4 };
 
+// True while the terminal is the program's: false from a stop until the
+// program is continued in the foreground (after Ctrl-Z and bg it stays
+// false). The program sends nothing to the terminal while it is not.
+bool holding();
+// After bg and fg the program is in the foreground again without a signal
+// to say so: takes the terminal back (and notes Resumed) when it is.
+bool takeBackIfForeground();
+
 // A cheap look at whether any note is there to take.
 bool noted();
 // True when the note was there; it is cleared, so each is taken once.

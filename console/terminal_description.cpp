@@ -1,6 +1,7 @@
 #include "console/terminal_description.hpp"
 
 #include <cctype>
+#include <cstdlib>
 
 #include "console/terminfo.hpp"
 
@@ -51,38 +52,50 @@ std::string withoutPadding(std::string_view capability) {
     return result;
 }
 
-TerminalDescription describeTerminal(int fd) {
+std::optional<TerminalDescription> describeTerminal(int fd, std::string& error) {
     TerminalDescription d;
-    if (terminfo::load(fd) && !terminfo::text("cup").empty()) {
-        const std::string enterAlternate = capability("smcup", "");
-        const std::string leaveAlternate = capability("rmcup", "");
-        d.alternateScreen = !enterAlternate.empty() && !leaveAlternate.empty();
-        d.resetAttributes = capability("sgr0", "\x1b[m");
-        d.hideCursor = capability("civis", "");
-        d.clearScreen = capability("clear", "\x1b[H\x1b[2J");
-        d.clearToEndOfLine = capability("el", "");
-        d.cursorAddress = capability("cup", kAnsiCursorAddress);
-        d.bold = capability("bold", "");
-        d.foreground = capability("setaf", "");
-        d.background = capability("setab", "");
-        d.colours = terminfo::number("colors");
-        d.backColourErase = terminfo::flag("bce");
-        const std::string showCursor = capability("cnorm", "");
-        d.enter = (d.alternateScreen ? enterAlternate : "") + std::string(kBracketedPasteOn);
-        d.leave = std::string(kBracketedPasteOff) + d.resetAttributes +
-                  (d.alternateScreen ? showCursor + leaveAlternate : d.clearScreen + showCursor);
-        d.ansiCursorAddress = d.cursorAddress == kAnsiCursorAddress;
-        return d;
+    if (!terminfo::load(fd)) {
+        // No TERM, or a name terminfo does not know: nearly every emulator
+        // is an ANSI terminal.
+        terminfo::unload();
+        return ansiTerminal();
     }
-    terminfo::unload();
-    return ansiTerminal();
+    if (terminfo::text("cup").empty()) {
+        const char* term = std::getenv("TERM");
+        error = std::string("the terminal (TERM=") + (term != nullptr ? term : "") +
+                ") cannot move its cursor; set TERM to the terminal you use";
+        terminfo::unload();
+        return std::nullopt;
+    }
+    const std::string enterAlternate = capability("smcup", "");
+    const std::string leaveAlternate = capability("rmcup", "");
+    d.alternateScreen = !enterAlternate.empty() && !leaveAlternate.empty();
+    d.resetAttributes = capability("sgr0", "\x1b[m");
+    d.hideCursor = capability("civis", "");
+    d.clearScreen = capability("clear", "\x1b[H\x1b[2J");
+    d.clearToEndOfLine = capability("el", "");
+    d.cursorAddress = capability("cup", kAnsiCursorAddress);
+    d.bold = capability("bold", "");
+    d.foreground = capability("setaf", "");
+    d.background = capability("setab", "");
+    d.colours = terminfo::number("colors");
+    d.backColourErase = terminfo::flag("bce");
+    const std::string showCursor = capability("cnorm", "");
+    d.enter = (d.alternateScreen ? enterAlternate : "") + std::string(kBracketedPasteOn);
+    // The screen is cleared in the default colours before the alternate
+    // screen is left: unseen where it works, and a clean screen where it
+    // is ignored (GNU screen without altscreen) or missing.
+    d.leave = std::string(kBracketedPasteOff) + d.resetAttributes + d.clearScreen + showCursor +
+              (d.alternateScreen ? leaveAlternate : "");
+    d.ansiCursorAddress = d.cursorAddress == kAnsiCursorAddress;
+    return d;
 }
 
 TerminalDescription ansiTerminal() {
     TerminalDescription d;
     d.alternateScreen = true;
     d.enter = "\x1b[?1049h" + std::string(kBracketedPasteOn);
-    d.leave = std::string(kBracketedPasteOff) + "\x1b[m\x1b[?25h\x1b[?1049l";
+    d.leave = std::string(kBracketedPasteOff) + "\x1b[m\x1b[H\x1b[2J\x1b[?25h\x1b[?1049l";
     d.hideCursor = "\x1b[?25l";
     d.clearScreen = "\x1b[H\x1b[2J";
     d.clearToEndOfLine = "\x1b[K";

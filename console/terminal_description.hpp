@@ -2,6 +2,7 @@
 // sequences for its few operations, read from terminfo, with ANSI fallbacks.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,9 +10,9 @@ namespace novemra {
 
 struct TerminalDescription {
     std::string enter;  // alternate screen on (if any), bracketed paste on
-    // Puts the user's screen back: bracketed paste off, default colours,
-    // cursor shown, and the alternate screen off; or, on a terminal without
-    // one, the screen cleared with the cursor at the top left.
+    // Puts the user's screen back: bracketed paste off, the screen cleared
+    // in the default colours with the cursor at the top left and shown, and
+    // the alternate screen off where there is one.
     std::string leave;
     std::string hideCursor;
     std::string clearScreen;
@@ -28,10 +29,12 @@ struct TerminalDescription {
     bool backColourErase = false;
 };
 
-// Reads the entry named by TERM for the terminal on fd. Without a usable
-// entry (no TERM, or one without cursor addressing) it describes the ANSI
-// terminal that nearly every emulator is.
-TerminalDescription describeTerminal(int fd);
+// Reads the entry named by TERM for the terminal on fd. Without an entry
+// (no TERM, or a name terminfo does not know) it describes the ANSI
+// terminal that nearly every emulator is. A known terminal that cannot
+// address its cursor (TERM=dumb) cannot show the program: none, with the
+// reason in error.
+std::optional<TerminalDescription> describeTerminal(int fd, std::string& error);
 
 // The ANSI terminal that nearly every emulator is, with an alternate screen.
 TerminalDescription ansiTerminal();

@@ -22,6 +22,10 @@ namespace {
 // long enough ago. A key then takes at most this long to be noticed.
 constexpr int kPollsPerClockCheck = 256;
 constexpr auto kReadInterval = std::chrono::milliseconds(20);
+constexpr std::size_t kMaxReadPerCall = 65536;
+// How often a program in the background looks whether it is in the
+// foreground again.
+constexpr int kBackgroundCheckMs = 200;
 
 }  // namespace
 
@@ -39,10 +43,14 @@ void TtyTerminal::checkClockAtNextPoll() {
 
 void TtyTerminal::readAvailable() {
     std::array<char, 4096> bytes{};
-    for (;;) {
+    // A bounded amount per call: a terminal that never stops sending (a
+    // stuck key, a binary stream) cannot keep the program here, and what is
+    // held stays small.
+    for (std::size_t total = 0; total < kMaxReadPerCall;) {
         const ssize_t count = ::read(fd_, bytes.data(), bytes.size());
         if (count > 0) {
             decoder_.feed(std::string_view(bytes.data(), static_cast<std::size_t>(count)));
+            total += static_cast<std::size_t>(count);
             continue;
         }
         if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
@@ -97,6 +105,14 @@ std::string TtyTerminal::pollAttentively(std::string* pasted) {
     if (closed_) {
         return {};
     }
+    if (!signal_restore::holding()) {
+        // In the background the terminal's input is the shell's; now and
+        // then the program looks whether it is in the foreground again.
+        if (!due || !signal_restore::takeBackIfForeground()) {
+            return {};
+        }
+        serviceSignals();
+    }
     if (!signal_restore::take(signal_restore::Note::InputArrived) && !due &&
         !decoder_.waitingForMore()) {
         return {};
@@ -125,26 +141,38 @@ bool TtyTerminal::waitForInput() {
     if (closed_) {
         return false;
     }
-    if (resizeEventPending_ || decoder_.waitingForMore()) {
+    const bool holding = signal_restore::holding();
+    if (holding && (resizeEventPending_ || decoder_.waitingForMore())) {
         return true;
     }
     followCursor();
     flush();
     // The handlers write to the wake pipe, so a resize or a return from a
-    // stop that lands just before the wait still ends it.
+    // stop that lands just before the wait still ends it. In the background
+    // the terminal's input is the shell's: only the pipe is waited on, and
+    // now and then the program looks whether fg (which sends no signal to a
+    // running job) has made it the foreground again.
     std::array<pollfd, 2> waiting{
-        {{fd_, POLLIN, 0}, {signal_restore::wakeDescriptor(), POLLIN, 0}}};
-    const int count = waiting[1].fd >= 0 ? 2 : 1;
-    if (::poll(waiting.data(), static_cast<nfds_t>(count), -1) < 0) {
+        {{signal_restore::wakeDescriptor(), POLLIN, 0}, {fd_, POLLIN, 0}}};
+    const nfds_t first = waiting[0].fd >= 0 ? 0 : 1;
+    const nfds_t count = holding ? 2 - first : 1 - first;
+    const int ready = ::poll(waiting.data() + first, count, holding ? -1 : kBackgroundCheckMs);
+    if (!holding) {
+        signal_restore::drainWake();
+        signal_restore::takeBackIfForeground();
+        serviceSignals();
+        return true;
+    }
+    if (ready < 0) {
         serviceSignals();  // interrupted by a signal
         return true;
     }
-    if ((waiting[1].revents & POLLIN) != 0) {
+    if ((waiting[0].revents & POLLIN) != 0) {
         signal_restore::drainWake();
         serviceSignals();
         return true;
     }
-    if ((waiting[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if ((waiting[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         closed_ = true;
         return false;
     }

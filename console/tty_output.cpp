@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 
+#include "console/signal_restore.hpp"
 #include "console/terminfo.hpp"
 #include "console/tty_terminal.hpp"
 
@@ -35,6 +36,12 @@ void TtyTerminal::followCursor() {
 }
 
 void TtyTerminal::flush() {
+    if (!signal_restore::holding()) {
+        // Stopped, or continued in the background: the terminal is the
+        // shell's. The changes wait for the repaint that taking it back
+        // brings.
+        return;
+    }
     if (closed_ || (!repaintAll_ && !screen_.hasChanges())) {
         screen_.forgetChanges();
         return;
@@ -158,6 +165,9 @@ void TtyTerminal::appendAttribute(Attribute attribute) {
 }
 
 void TtyTerminal::writeAll(const std::string& bytes) {
+    if (!signal_restore::holding()) {
+        return;
+    }
     const char* next = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0 && !closed_) {

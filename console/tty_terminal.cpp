@@ -46,9 +46,14 @@ std::unique_ptr<TtyTerminal> TtyTerminal::openOn(int fd, std::string& error) {
         ::close(fd);
         return nullptr;
     }
+    std::optional<TerminalDescription> description = describeTerminal(fd, error);
+    if (!description) {
+        ::close(fd);
+        return nullptr;
+    }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     openedOnce = true;
-    return std::unique_ptr<TtyTerminal>(new TtyTerminal(fd, saved, describeTerminal(fd)));
+    return std::unique_ptr<TtyTerminal>(new TtyTerminal(fd, saved, std::move(*description)));
 }
 
 TtyTerminal::TtyTerminal(int fd, const termios& saved, TerminalDescription description)
@@ -88,7 +93,7 @@ TtyTerminal::TtyTerminal(int fd, const termios& saved, TerminalDescription descr
 
     ::tcsetattr(fd_, TCSANOW, &program);
     readWindowSize();
-    screen_.clear(windowWidth_, windowHeight_);
+    clearPicture();
     screen_.forgetChanges();
     // The alternate screen keeps the user's own screen for the end; it
     // starts blank in the terminal's default colours, as the picture does.
@@ -102,6 +107,15 @@ TtyTerminal::~TtyTerminal() {
     ::close(fd_);
     terminfo::unload();
     openedOnce = false;
+}
+
+void TtyTerminal::clearPicture() {
+    // The only place the window's size is taken for the picture. It is
+    // never smaller than what the program draws on (the grid, its prompts,
+    // the help page), so a small window shows part of it rather than the
+    // lines scrolling into each other.
+    screen_.clear(std::max(windowWidth_, kMinPictureWidth),
+                  std::max(windowHeight_, kMinPictureHeight));
 }
 
 void TtyTerminal::readWindowSize() {
@@ -148,8 +162,7 @@ void TtyTerminal::setColour(int foreground, int background) {
 
 void TtyTerminal::clear() {
     serviceSignals();
-    // The only place the window's size is taken for the picture.
-    screen_.clear(windowWidth_, windowHeight_);
+    clearPicture();
     followCursor();
     flush();
 }

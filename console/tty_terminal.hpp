@@ -60,6 +60,13 @@ class TtyTerminal final : public ConsoleTerminal {
     // Acts on what the signal handlers noted: a resize or a return from a
     // stop.
     void serviceSignals();
+    // Blanks the picture at the window's size, or the least the program
+    // draws on.
+    void clearPicture();
+    // The prompts fit in 80 columns; the help page takes 26 lines, and the
+    // cursor ends on the line after them.
+    static constexpr int kMinPictureWidth = 80;
+    static constexpr int kMinPictureHeight = 27;
     // Reads the window's size, kept within the picture's limits.
     void readWindowSize();
 

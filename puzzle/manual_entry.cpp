@@ -17,8 +17,7 @@ class Entry {
   public:
     Entry(PuzzleState& puzzle, ConsoleTerminal& terminal) : puzzle_(puzzle), terminal_(terminal) {
         puzzle_.currentSlot = kFirstSlot;
-        grid().set(row_, column_, kEntryCursor);
-        drawGrid(grid(), terminal_);
+        show();
     }
 
     // Stores the value (0 a blank, 1..9 a given) in the cell and moves on.
@@ -36,8 +35,7 @@ class Entry {
             column_ = 1;
             ++row_;
         }
-        grid().set(row_, column_, kEntryCursor);
-        drawGrid(grid(), terminal_);
+        show();
         return false;
     }
 
@@ -56,11 +54,19 @@ class Entry {
             puzzle_.currentSlot = previousSlot(puzzle_.currentSlot);
             puzzle_.blanks.set(puzzle_.currentSlot, 0);
         }
-        grid().set(row_, column_, kEntryCursor);
-        drawGrid(grid(), terminal_);
+        show();
     }
 
   private:
+    // Draws the grid with the entry cursor in the current cell, and keeps
+    // the terminal's cursor there, so a window shorter than the picture
+    // shows the cell being typed.
+    void show() {
+        grid().set(row_, column_, kEntryCursor);
+        drawGrid(grid(), terminal_);
+        locateCell(terminal_, row_, column_);
+    }
+
     Grid& grid() { return puzzle_.grid; }
 
     PuzzleState& puzzle_;

@@ -100,5 +100,52 @@ TEST(KeyDecoder, DiscardDropsTypeAheadAndTheRestOfASequenceCutShort) {
     EXPECT_EQ(decoder.take()->key, 'y');
 }
 
+// A megabyte of ESC (a stuck key, a binary stream) is a run of Escape
+// keys, decoded a read at a time without deep recursion or rescanning.
+TEST(KeyDecoder, AFloodOfEscapesIsARunOfEscapeKeys) {
+    KeyDecoder decoder(kErase);
+    constexpr std::size_t kFlood = 1 << 20;
+    const std::string chunk(4096, '\x1b');
+    std::size_t escapes = 0;
+    for (std::size_t fed = 0; fed < kFlood; fed += chunk.size()) {
+        decoder.feed(chunk);
+        while (const std::optional<InputEvent> event = decoder.take()) {
+            ASSERT_EQ(event->key, 27);
+            ++escapes;
+        }
+    }
+    // The last two may begin Alt with a key; once nothing more comes they
+    // are one key without a character.
+    EXPECT_EQ(escapes, kFlood - 2);
+    EXPECT_EQ(decoder.take(true)->key, 0);
+    EXPECT_FALSE(decoder.waitingForMore());
+}
+
+// A paste or control string that does not end keeps only its start while
+// it lasts, and what follows its end is keys again.
+TEST(KeyDecoder, AnEndlessSequenceIsBoundedAndTheKeysAfterItSurvive) {
+    KeyDecoder decoder(kErase);
+    decoder.feed("\x1b[200~");
+    for (int i = 0; i < 256; ++i) {
+        decoder.feed(std::string(4096, '7'));
+        ASSERT_FALSE(decoder.take());
+    }
+    decoder.feed("\x1b[201~y\x1b]0;");
+    const std::optional<InputEvent> paste = decoder.take();
+    ASSERT_TRUE(paste);
+    EXPECT_EQ(paste->kind, InputEvent::Kind::Paste);
+    EXPECT_LE(paste->text.size(), KeyDecoder::kMaxOpenSequence);
+    EXPECT_EQ(paste->text.substr(0, 81), std::string(81, '7'));
+    EXPECT_EQ(decoder.take()->key, 'y');
+
+    for (int i = 0; i < 256; ++i) {
+        decoder.feed(std::string(4096, 'a'));
+        ASSERT_FALSE(decoder.take());
+    }
+    decoder.feed("\x07n");
+    EXPECT_EQ(decoder.take()->key, 0);
+    EXPECT_EQ(decoder.take()->key, 'n');
+}
+
 }  // namespace
 }  // namespace novemra

@@ -25,8 +25,8 @@ namespace {
 using testing::VirtualTerminal;
 using namespace std::chrono_literals;
 
-constexpr int kRows = 24;
-constexpr int kColumns = 60;
+constexpr int kRows = 27;
+constexpr int kColumns = 80;
 
 // The real terminal on one side of a pseudo-terminal; what it sends is read
 // from the other side and fed to an emulator.

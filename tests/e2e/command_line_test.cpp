@@ -57,8 +57,8 @@ TEST(CommandLine, VersionPrintsNameAndVersion) {
 }
 
 TEST(CommandLine, UnknownArgumentIsNamedOnOneLineWithStatusTwo) {
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"foo"}, {"--help", "foo"}, {"--color"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"foo"}, {"--help", "foo"}, {"--version", "foo"}, {"--color"}}) {
         ArgumentRun run(arguments);
         const std::string& unknown = arguments.size() == 2 ? arguments[1] : arguments[0];
         ASSERT_EQ(run.exitLine(), "2\n") << unknown;

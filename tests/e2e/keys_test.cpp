@@ -2,6 +2,7 @@
 // pastes, and "x" during a long search.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
 
 #include "e2e/program_steps.hpp"
@@ -106,6 +107,45 @@ TEST(Keys, XEndsALongExtraFastSearch) {
     // and the program would still be running.
     ASSERT_TRUE(exitedWith(p.waitForExit(), 0)) << dump(p.screen());
     EXPECT_EQ(p.screen().text().find("Solved"), std::string::npos);
+}
+
+// A sequence cut short ends after a moment: Escape, then a digit typed
+// later, is the Escape key and then the digit, not Alt with the digit.
+TEST(Keys, AnEscapeCutShortTimesOutAndTheNextDigitCounts) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTyping(p, 'e'));
+    p.send("\x1b");
+    // Waiting without a time limit: the Escape has timed out.
+    ASSERT_TRUE(p.waitUntilWaitingForInput());
+    p.send("5");
+    ASSERT_TRUE(p.waitForLine(5, "    |5 >   |      |      |")) << dump(p.screen());
+}
+
+// A megabyte of ESC (a stuck key, a binary paste) is a run of Escape keys:
+// the program stays alive and takes the next digit.
+TEST(Keys, AFloodOfEscapeBytesLeavesTheProgramAnswering) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTyping(p, 'e'));
+    p.send(std::string(1 << 20, '\x1b'));
+    ASSERT_TRUE(p.waitUntilWaitingForInput(30s)) << dump(p.screen());
+    p.send("5");
+    ASSERT_TRUE(p.waitForLine(5, "    |5 >   |      |      |")) << dump(p.screen());
+    EXPECT_TRUE(p.screen().alternateScreen());
+}
+
+// A parent that leaves SIGIO blocked must not make "x" go unseen during a
+// slow search.
+TEST(Keys, XEndsASlowSearchWhenSigioWasBlockedAtStart) {
+    PtyProcess p({kProgram}, 30, 80, "xterm-256color", {SIGIO});
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'x', 's'));
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return s.line(18).empty() && s.line(5) != "    |      |      |      |";
+    }));
+    p.send("x");
+    ASSERT_TRUE(exitedWith(p.waitForExit(), 0)) << dump(p.screen());
 }
 
 }  // namespace

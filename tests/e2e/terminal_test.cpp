@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <fstream>
 #include <thread>
 
 #include "e2e/program_steps.hpp"
@@ -128,6 +130,142 @@ TEST(Terminal, TerminalsWithoutAlternateScreenAreLeftClean) {
             EXPECT_EQ(p.screen().text().find("$<"), std::string::npos) << term;
         }
     }
+}
+
+// Run as a window's own command there is no job-control shell to stop for
+// (its process group is orphaned): Ctrl-Z does not stop the program, which
+// keeps its terminal and answers the next key.
+TEST(Terminal, CtrlZWithNoShellToStopForKeepsTheTerminal) {
+    PtyProcess p({kProgram});
+    ASSERT_TRUE(atFirstPrompt(p));
+    p.send("\x1a");
+    ASSERT_TRUE(p.waitUntilWaitingForInput());
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(18), std::string(kFirstPrompt) + " y");
+    EXPECT_TRUE(p.screen().alternateScreen());
+    EXPECT_FALSE(p.screen().cursorVisible());
+}
+
+// Ctrl-Z, then bg: in the background the program leaves the shell's
+// terminal alone; fg brings the picture back and keys work.
+TEST(Terminal, InTheBackgroundAfterCtrlZAndBgTheTerminalIsTheShells) {
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("PS1='$ '; " + kProgram + "\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    const pid_t program = testing::firstChildOf(p.pid());
+    p.send("\x1a");
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return s.text().find("Stopped") != std::string::npos;
+    })) << dump(p.screen());
+    p.send("bg\r");
+    // Running again, it waits in the background for nothing but its own
+    // wake-up pipe: a poll of one descriptor.
+    const std::string syscall = "/proc/" + std::to_string(program) + "/syscall";
+    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) {
+        std::string number;
+        std::string fds;
+        std::string count;
+        std::ifstream(syscall) >> number >> fds >> count;
+        return number == "7" && count == "0x1";
+    })) << dump(p.screen());
+    EXPECT_FALSE(p.screen().alternateScreen()) << dump(p.screen());
+    EXPECT_TRUE(p.screen().cursorVisible());
+    EXPECT_EQ(p.screen().text().find("NOVEMRA"), std::string::npos) << dump(p.screen());
+
+    p.send("fg\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    EXPECT_TRUE(p.screen().alternateScreen());
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
+}
+
+// Every way out sends, after the last of its own drawing, bracketed paste
+// off and a clear screen in the default colours before leaving the
+// alternate screen: a screen that ignores the alternate screen (GNU screen
+// without altscreen) is left clean, and the shell gets no paste marks.
+TEST(Terminal, EveryWayOutTurnsPasteOffAndClearsBeforeLeavingTheAlternateScreen) {
+    enum class Way { RunAgainNo, XDuringEntry, CtrlC, Terminate };
+    for (const Way way : {Way::RunAgainNo, Way::XDuringEntry, Way::CtrlC, Way::Terminate}) {
+        ShellSession shell(kProgram);
+        PtyProcess& p = shell.process();
+        ASSERT_TRUE(atFirstPrompt(p));
+        switch (way) {
+            case Way::RunAgainNo:
+                ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+                ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+                p.send("n");
+                ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+                p.send("n");
+                break;
+            case Way::XDuringEntry:
+                ASSERT_TRUE(testing::startTyping(p, 'e'));
+                p.send("x");
+                break;
+            case Way::CtrlC:
+                p.send("\x03");
+                break;
+            case Way::Terminate:
+                ::kill(shell.programPid(), SIGTERM);
+                break;
+        }
+        ASSERT_TRUE(shell.waitUntilDone()) << static_cast<int>(way);
+        const std::string& bytes = p.received();
+        const std::size_t leave = bytes.rfind("\x1b[?1049l");
+        ASSERT_NE(leave, std::string::npos) << static_cast<int>(way);
+        const std::size_t pasteOff = bytes.rfind("\x1b[?2004l", leave);
+        ASSERT_NE(pasteOff, std::string::npos) << static_cast<int>(way);
+        EXPECT_GT(pasteOff, bytes.rfind("\x1b[?2004h")) << static_cast<int>(way);
+        const std::size_t clear = bytes.find("\x1b[H\x1b[2J", pasteOff);
+        EXPECT_LT(clear, leave) << static_cast<int>(way);
+        EXPECT_LT(bytes.find("\x1b[m", pasteOff), clear) << static_cast<int>(way);
+    }
+}
+
+// A window shorter than the picture from the start: nothing is drawn over
+// the prompts, and once the window grows the whole picture is there.
+TEST(Terminal, AWindowShorterThanThePictureAtStartKeepsTheLinesApart) {
+    PtyProcess p({kProgram}, 10, 80);
+    ASSERT_TRUE(p.waitForLine(10, kFirstPrompt)) << dump(p.screen());
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(10, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
+    p.resize(30, 80);
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return s.line(1) == "      NOVEMRA v1.2" && s.line(16) == "    ----------------------" &&
+               s.line(18) == std::string(kFirstPrompt) + " y" &&
+               s.line(19) == " Easy,Difficult,Hard, Xtreme (e,d,h,x)?";
+    })) << dump(p.screen());
+}
+
+// Typing a puzzle in a short window shows the cell being typed.
+TEST(Terminal, AShortWindowShowsTheCellBeingTyped) {
+    PtyProcess p({kProgram}, 6, 80);
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(6, " Extra fast, Fast or Slow [e,f or s]?")) << dump(p.screen());
+    p.send("e");
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return s.text().find("    |>     |      |      |") != std::string::npos;
+    })) << dump(p.screen());
+    p.send("4");
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return s.text().find("    |4 >   |      |      |") != std::string::npos;
+    })) << dump(p.screen());
+}
+
+// A known terminal that cannot move its cursor gets one line on standard
+// error and status 1, and the terminal is left as it was.
+TEST(Terminal, ATerminalThatCannotAddressTheCursorIsRefusedUntouched) {
+    ShellSession::Options options;
+    options.term = "dumb";
+    options.redirectOutput = true;
+    ShellSession shell(kProgram, options);
+    ASSERT_TRUE(shell.waitUntilDone());
+    EXPECT_EQ(shell.exitLine(), "1\n");
+    const std::string error = shell.standardError();
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_NE(error.find("TERM=dumb"), std::string::npos) << error;
+    EXPECT_TRUE(shell.modesRestored());
+    EXPECT_EQ(shell.process().bytesReceived(), 0U);
 }
 
 }  // namespace

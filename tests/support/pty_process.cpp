@@ -17,7 +17,7 @@
 namespace novemra::testing {
 
 PtyProcess::PtyProcess(const std::vector<std::string>& argv, int rows, int columns,
-                       const std::string& term)
+                       const std::string& term, const std::vector<int>& blocked)
     : screen_(rows, columns) {
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);
@@ -33,6 +33,12 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, int rows, int colum
     }
     if (pid_ == 0) {
         ::setenv("TERM", term.c_str(), 1);
+        sigset_t mask;
+        sigemptyset(&mask);
+        for (const int signal : blocked) {
+            sigaddset(&mask, signal);
+        }
+        ::sigprocmask(SIG_BLOCK, &mask, nullptr);
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
@@ -55,6 +61,15 @@ void PtyProcess::send(std::string_view bytes) {
         const ssize_t written = ::write(master_, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EAGAIN || errno == EINTR) {
+                // The terminal's input is full until the program reads; a
+                // program that has ended never will.
+                int status = 0;
+                if (!status_ && ::waitpid(pid_, &status, WNOHANG) == pid_) {
+                    status_ = status;
+                }
+                if (status_) {
+                    return;
+                }
                 pump(1ms);
                 continue;
             }
@@ -136,9 +151,13 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
 }
 
 bool PtyProcess::waitUntilWaitingForInput(std::chrono::milliseconds timeout) {
+    return waitUntilWaitingForInput(pid_, timeout);
+}
+
+bool PtyProcess::waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds timeout) {
     // /proc/PID/syscall names the call the process is blocked in and its
     // arguments: poll (7 on x86-64) with a timeout of -1.
-    const std::string path = "/proc/" + std::to_string(pid_) + "/syscall";
+    const std::string path = "/proc/" + std::to_string(pid) + "/syscall";
     return waitUntil(
         [&](const VirtualTerminal&) {
             std::ifstream in(path);
@@ -163,6 +182,14 @@ void PtyProcess::resize(int rows, int columns) {
 void PtyProcess::hangUp() {
     ::close(master_);
     master_ = -1;
+}
+
+pid_t firstChildOf(pid_t parent) {
+    const std::string id = std::to_string(parent);
+    std::ifstream children("/proc/" + id + "/task/" + id + "/children");
+    pid_t child = -1;
+    children >> child;
+    return child;
 }
 
 std::string dump(const VirtualTerminal& screen) {

@@ -19,9 +19,10 @@ using namespace std::chrono_literals;
 
 class PtyProcess {
   public:
-    // Starts argv[0] with TERM set to term in a rows x columns terminal.
+    // Starts argv[0] with TERM set to term in a rows x columns terminal,
+    // with the signals in blocked blocked, as some parents leave them.
     PtyProcess(const std::vector<std::string>& argv, int rows = 30, int columns = 80,
-               const std::string& term = "xterm-256color");
+               const std::string& term = "xterm-256color", const std::vector<int>& blocked = {});
     ~PtyProcess();
     PtyProcess(const PtyProcess&) = delete;
     PtyProcess& operator=(const PtyProcess&) = delete;
@@ -40,6 +41,8 @@ class PtyProcess {
     // Waits until the program sleeps waiting for input without a time
     // limit: everything typed so far has been read and acted on.
     bool waitUntilWaitingForInput(std::chrono::milliseconds timeout = 10s);
+    // The same for another process on this terminal (a shell's job).
+    bool waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds timeout = 10s);
     // Changes the terminal's size; the program gets SIGWINCH.
     void resize(int rows, int columns);
     // Closes the terminal, as when its window is closed.
@@ -50,6 +53,8 @@ class PtyProcess {
 
     const VirtualTerminal& screen() const { return screen_; }
     std::size_t bytesReceived() const { return received_.size(); }
+    // Every byte the program sent so far.
+    const std::string& received() const { return received_; }
     pid_t pid() const { return pid_; }
 
   private:
@@ -63,6 +68,9 @@ class PtyProcess {
     // Every byte the program sent.
     std::string received_;
 };
+
+// The first child of a process (a shell's job); -1 when it has none.
+pid_t firstChildOf(pid_t parent);
 
 // The screen as text, for failure messages.
 std::string dump(const VirtualTerminal& screen);

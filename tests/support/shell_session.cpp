@@ -82,11 +82,7 @@ bool ShellSession::modesRestored() const {
 }
 
 pid_t ShellSession::programPid() const {
-    const std::string shell = std::to_string(process_->pid());
-    std::istringstream children(readWholeFile("/proc/" + shell + "/task/" + shell + "/children"));
-    pid_t child = -1;
-    children >> child;
-    return child;
+    return firstChildOf(process_->pid());
 }
 
 std::string ShellSession::file(const std::string& name) const {
