@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/command_line.hpp"
+#include "app/given_puzzles.hpp"
 #include "app/program_state.hpp"
 #include "app/run_loop.hpp"
 #include "console/tty_terminal.hpp"
@@ -34,12 +35,24 @@ int main(int argc, char** argv) {
         case novemra::CommandLine::Action::Run:
             break;
     }
+    if (command.solveOnly) {
+        // Each answer goes out as soon as its puzzle is solved.
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        return novemra::solveWithoutScreen(command, stdout, stderr);
+    }
+    // Puzzles from the command line are read whole, and refused whole,
+    // before anything is drawn.
+    novemra::ProgramState state;
+    std::string error;
+    if (!novemra::readGivenPuzzles(command, state.givenPuzzles, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return kExitUsage;
+    }
 
     // A print server that drops its connection must not kill the program
     // with SIGPIPE; the failed write is simply a failed hard copy.
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::string error;
     std::unique_ptr<novemra::TtyTerminal> terminal = novemra::TtyTerminal::open(error);
     if (!terminal) {
         std::fprintf(stderr, "novemra: %s\n", error.c_str());
@@ -48,7 +61,6 @@ int main(int argc, char** argv) {
     terminal->hideCursor();
 
     novemra::CupsSpooler spooler;
-    novemra::ProgramState state;
     novemra::runProgram(state, *terminal, spooler);
     return 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "puzzle/grid.hpp"
 #include "puzzle/test_puzzles.hpp"
@@ -16,6 +17,10 @@ struct ProgramState {
     bool useTestData = false;
     TestLevel level = TestLevel::Easy;
     SpeedMode speed = SpeedMode::Fast;
+    // Puzzles given on the command line: each run takes the next one until
+    // they are used up; then the runs ask as usual.
+    std::vector<StoredPuzzle> givenPuzzles;
+    std::size_t nextGiven = 0;
 };
 
 }  // namespace novemra

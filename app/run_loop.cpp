@@ -83,28 +83,55 @@ Flow reportAndAskAgain(ProgramState& state, ConsoleTerminal& terminal, PrintSpoo
     return state.answer == "y" ? Flow::Continue : Flow::Quit;
 }
 
+// Asks the speed for a puzzle given on the command line, drawn as if it
+// had been typed in: the speed question stands where the first question
+// would.
+Flow askSpeedForGivenPuzzle(ProgramState& state, ConsoleTerminal& terminal) {
+    fillPuzzle(state.puzzle, state.givenPuzzles[state.nextGiven++]);
+    state.useTestData = false;
+    drawGrid(state.puzzle.grid, terminal);
+    terminal.printEmptyLine();
+    drainKeysIntoAnswer(terminal, state.answer);
+    terminal.printText(kSpeedPrompt);
+    if (waitForKey(terminal, state.answer) == Flow::Quit) {
+        return Flow::Quit;
+    }
+    terminal.printLine(state.answer);
+    drainKeys(terminal);
+    state.speed = speedForAnswer(state.answer);
+    return Flow::Continue;
+}
+
 // One pass of the run loop. Returns Continue to run again.
 Flow runOnce(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler,
              SlowDelay delay) {
     terminal.setColour(kColourBrightYellow, kColourBlue);
     terminal.clear();
     resetPuzzle(state.puzzle);
-    drawGrid(state.puzzle.grid, terminal);
 
-    bool helpWanted = false;
-    if (askQuestions(state, terminal, helpWanted) == Flow::Quit) {
-        return Flow::Quit;
-    }
-    if (helpWanted) {
-        return showHelp(terminal, state.answer);
-    }
+    if (state.nextGiven < state.givenPuzzles.size()) {
+        if (askSpeedForGivenPuzzle(state, terminal) == Flow::Quit) {
+            return Flow::Quit;
+        }
+        terminal.clear();
+        drawGrid(state.puzzle.grid, terminal);
+    } else {
+        drawGrid(state.puzzle.grid, terminal);
+        bool helpWanted = false;
+        if (askQuestions(state, terminal, helpWanted) == Flow::Quit) {
+            return Flow::Quit;
+        }
+        if (helpWanted) {
+            return showHelp(terminal, state.answer);
+        }
 
-    terminal.clear();
-    if (state.useTestData) {
-        // Loaded afresh: the same puzzle and list as before the speed question.
-        loadTestPuzzle(state.puzzle, state.level, terminal);
-    } else if (enterPuzzle(state.puzzle, terminal, state.answer) == Flow::Quit) {
-        return Flow::Quit;
+        terminal.clear();
+        if (state.useTestData) {
+            // Loaded afresh: the same puzzle and list as before the speed question.
+            loadTestPuzzle(state.puzzle, state.level, terminal);
+        } else if (enterPuzzle(state.puzzle, terminal, state.answer) == Flow::Quit) {
+            return Flow::Quit;
+        }
     }
     if (solvePuzzle(state.puzzle, state.speed, terminal, delay).flow == Flow::Quit) {
         return Flow::Quit;

@@ -2,14 +2,13 @@
 
 #include "console/grid_picture.hpp"
 #include "console/keyboard.hpp"
+#include "puzzle/puzzle_text.hpp"
 
 namespace novemra {
 
 namespace {
 
 constexpr std::string_view kQuitKey = "x";
-// In a pasted puzzle a dot is a blank too, as most puzzle sites write one.
-constexpr char kPastedBlank = '.';
 
 // The entry position walking the 81 cells in reading order, with the cell
 // under it holding the entry cursor.
@@ -80,15 +79,6 @@ int typedValue(const std::string& key) {
     return key.size() == 1 && key[0] >= '0' && key[0] <= '9' ? key[0] - '0' : -1;
 }
 
-// The value a pasted character gives a cell, or -1 for characters that are
-// skipped (line ends, separators, letters).
-int pastedValue(char ch) {
-    if (ch == kPastedBlank) {
-        return kBlank;
-    }
-    return ch >= '0' && ch <= '9' ? ch - '0' : -1;
-}
-
 }  // namespace
 
 Flow enterPuzzle(PuzzleState& puzzle, ConsoleTerminal& terminal, std::string& answer) {
@@ -102,7 +92,7 @@ Flow enterPuzzle(PuzzleState& puzzle, ConsoleTerminal& terminal, std::string& an
             // A paste is taken as its characters typed one by one; what
             // follows the 81st cell is dropped.
             for (const char ch : pasted) {
-                if (const int value = pastedValue(ch); value >= 0 && entry.accept(value)) {
+                if (const int value = cellValue(ch); value >= 0 && entry.accept(value)) {
                     return Flow::Continue;
                 }
             }

@@ -65,7 +65,10 @@ const StoredPuzzle& storedPuzzle(TestLevel level) {
 }
 
 void fillTestPuzzle(PuzzleState& puzzle, TestLevel level) {
-    const StoredPuzzle& values = storedPuzzle(level);
+    fillPuzzle(puzzle, storedPuzzle(level));
+}
+
+void fillPuzzle(PuzzleState& puzzle, const StoredPuzzle& values) {
     puzzle.currentSlot = kFirstSlot;
     std::size_t next = 0;
     for (int row = 1; row <= kGridSize; ++row) {

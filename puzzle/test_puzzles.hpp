@@ -20,6 +20,8 @@ const StoredPuzzle& storedPuzzle(TestLevel level);
 // slot 11 on, in reading order. Expects a reset puzzle state: only the
 // slots of the blanks are written, and the next slot's 0 ends the list.
 void fillTestPuzzle(PuzzleState& puzzle, TestLevel level);
+// The same for any puzzle held as 81 values.
+void fillPuzzle(PuzzleState& puzzle, const StoredPuzzle& values);
 
 // Fills the level's puzzle and draws it.
 void loadTestPuzzle(PuzzleState& puzzle, TestLevel level, ConsoleTerminal& terminal);

@@ -1,14 +1,39 @@
 // The program's arguments, answered without touching the terminal.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "e2e/program_steps.hpp"
+#include "support/puzzle_builder.hpp"
 #include "support/shell_session.hpp"
 
 namespace novemra {
 namespace {
 
+using testing::atFirstPrompt;
+using testing::dump;
 using testing::kProgram;
+using testing::PtyProcess;
 using testing::ShellSession;
+
+// A puzzle that solves at once: a whole Sudoku with its first row blank.
+const std::string kQuick = "000000000" + std::string(testing::kSolvedSudoku.substr(9));
+constexpr std::string_view kQuickSolved = testing::kSolvedSudoku;
+constexpr std::string_view kSpeedQuestion = " Extra fast, Fast or Slow [e,f or s]?";
+
+// A file of puzzles for one test, removed afterwards.
+struct PuzzleFile {
+    explicit PuzzleFile(const std::string& text)
+        : path(std::filesystem::temp_directory_path() /
+               ("novemra-puzzles-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+                ".txt")) {
+        std::ofstream(path) << text;
+    }
+    ~PuzzleFile() { std::filesystem::remove(path); }
+    std::filesystem::path path;
+    static inline int counter = 0;
+};
 
 // Runs the program with the arguments, its output going to files, and
 // checks that the terminal received nothing and kept its modes.
@@ -67,6 +92,97 @@ TEST(CommandLine, UnknownArgumentIsNamedOnOneLineWithStatusTwo) {
                   "novemra: unknown argument '" + unknown + "'; try 'novemra --help'\n");
         run.expectTerminalUntouched();
     }
+}
+
+TEST(CommandLine, SolveAnswersEachPuzzleOnALineWithoutTheTerminal) {
+    // Solvable, unsolvable (no digit fits the first cell), clashing givens.
+    const std::string unsolvable =
+        "0" + std::string("23456789") + std::string(9, '0') + "1" + std::string(62, '0');
+    const std::string clashing = "55" + std::string(79, '0');
+    PuzzleFile file("# three\n" + kQuick + "\n" + unsolvable + "\n" + clashing + "\n");
+    for (const auto& [arguments, out, status] :
+         std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
+             {{"--solve", kQuick}, std::string(kQuickSolved) + "\n", "0\n"},
+             {{"--solve", clashing}, "unsolvable\n", "1\n"},
+             {{"--solve", "-f", file.path.string()},
+              std::string(kQuickSolved) + "\nunsolvable\nunsolvable\n",
+              "1\n"}}) {
+        ArgumentRun run(arguments);
+        ASSERT_EQ(run.exitLine(), status) << arguments.back();
+        EXPECT_EQ(run.shell.standardOutput(), out);
+        EXPECT_EQ(run.shell.standardError(), "");
+        run.expectTerminalUntouched();
+    }
+}
+
+TEST(CommandLine, BadPuzzleInputIsNamedOnOneLineAndTouchesNothing) {
+    PuzzleFile partial(kQuick + "\n\n" + kQuick.substr(1) + "\n");
+    PuzzleFile shortLine(kQuick + "\n" + kQuick.substr(1) + "\n" + kQuick + "\n");
+    const std::string missing = "/nonexistent/puzzles.txt";
+    for (const auto& [arguments, error] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"-f", missing}, "cannot read " + missing + ": No such file or directory"},
+             {{"-f", partial.path.string()},
+              partial.path.string() + " line 3: 80 cells; a puzzle has 81"},
+             {{"--solve", "-f", shortLine.path.string()},
+              shortLine.path.string() + " line 2: 80 cells; a puzzle has 81"},
+             {{"12345"}, "puzzle '12345': 5 cells; a puzzle has 81"},
+             {{"-f"}, "-f needs a file name (- for standard input); try 'novemra --help'"}}) {
+        ArgumentRun run(arguments);
+        ASSERT_EQ(run.exitLine(), "2\n") << error;
+        EXPECT_EQ(run.shell.standardError(), "novemra: " + error + "\n");
+        run.expectTerminalUntouched();
+    }
+}
+
+// A puzzle argument starts the first run as if typed in; "y" to "Run
+// again" then asks as usual.
+TEST(CommandLine, APuzzleArgumentIsSolvedOnScreen) {
+    PtyProcess p({kProgram, kQuick});
+    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(5), "    |      |      |      |");
+    EXPECT_EQ(p.screen().line(6), "    |6 7 2 |1 9 5 |3 4 8 |");
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(18, "*** Sudoku Solved ***")) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(5), "    |5 3 4 |6 7 8 |9 1 2 |");
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    p.send("y");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+}
+
+// A file's puzzles (one on a line, one as a grid), read from standard
+// input, are taken in turn by "Run again"; the keys come from the terminal.
+TEST(CommandLine, PuzzlesFromStandardInputAreTakenInTurn) {
+    PuzzleFile file(kQuick +
+                    "\n# a grid\n"
+                    "2 . . | . . . | . . .\n"
+                    ". . . | . . . | . . .\n. . . | . . . | . . .\n"
+                    "------+-------+------\n"
+                    ". . . | . . . | . . .\n. . . | . . . | . . .\n. . . | . . . | . . .\n"
+                    "------+-------+------\n"
+                    ". . . | . . . | . . .\n. . . | . . . | . . .\n. . . | . . . | . . 2\n");
+    ShellSession::Options options;
+    options.arguments = {"-f", "-"};
+    options.prelude = "exec <" + file.path.string() + ";";
+    ShellSession shell(kProgram, options);
+    PtyProcess& p = shell.process();
+    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(6), "    |6 7 2 |1 9 5 |3 4 8 |");
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+    EXPECT_EQ(p.screen().line(5), "    |2     |      |      |");
+    EXPECT_EQ(p.screen().line(15), "    |      |      |    2 |");
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    p.send("y");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
 }
 
 }  // namespace

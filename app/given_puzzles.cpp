@@ -1,0 +1,163 @@
+#include "app/given_puzzles.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "console/console_terminal.hpp"
+#include "puzzle/puzzle_text.hpp"
+#include "solver/solver.hpp"
+
+namespace novemra {
+
+namespace {
+
+constexpr int kExitUnsolvable = 1;
+constexpr int kExitBadInput = 2;
+
+// A terminal with no screen and no keys: the search without a screen.
+class NoScreen final : public ConsoleTerminal {
+  public:
+    void hideCursor() override {}
+    void setColour(int, int) override {}
+    void clear() override {}
+    void locate(int, int) override {}
+    void print(std::initializer_list<PrintItem>, LineEnd) override {}
+    std::string pollKey(std::string* pasted) override {
+        if (pasted != nullptr) {
+            pasted->clear();
+        }
+        return {};
+    }
+    bool waitForInput() override { return false; }
+};
+
+// The puzzle file named on the command line, open for reading: standard
+// input for "-". Closed when it goes.
+class PuzzleSource {
+  public:
+    explicit PuzzleSource(const std::string& name) : name_(name) {
+        if (name == "-") {
+            label_ = "standard input";
+            in_ = stdin;
+            return;
+        }
+        label_ = name;
+        owned_.reset(std::fopen(name.c_str(), "r"));
+        if (!owned_) {
+            error_ = "novemra: cannot read " + name + ": " + std::strerror(errno);
+        }
+        in_ = owned_.get();
+    }
+
+    bool opened() const { return in_ != nullptr; }
+    std::FILE* stream() const { return in_; }
+    const std::string& openError() const { return error_; }
+    // "novemra: puzzles.txt line 3: 80 cells; a puzzle has 81".
+    std::string readError(const PuzzleReader& reader) const {
+        return "novemra: " + label_ + " " + reader.error();
+    }
+    std::string emptyError() const { return "novemra: " + label_ + ": no puzzle in it"; }
+
+  private:
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::string name_;
+    std::string label_;
+    std::string error_;
+    std::unique_ptr<std::FILE, Closer> owned_;
+    std::FILE* in_ = nullptr;
+};
+
+// Calls take with each puzzle the command line gives, as it is read.
+// False with error set when the input is bad.
+bool forEachGivenPuzzle(const CommandLine& command,
+                        const std::function<void(const StoredPuzzle&)>& take, std::string& error) {
+    if (command.puzzle) {
+        take(*command.puzzle);
+        return true;
+    }
+    if (!command.file) {
+        return true;
+    }
+    PuzzleSource source(*command.file);
+    if (!source.opened()) {
+        error = source.openError();
+        return false;
+    }
+    PuzzleReader reader(source.stream());
+    StoredPuzzle puzzle{};
+    bool any = false;
+    for (;;) {
+        switch (reader.next(puzzle)) {
+            case PuzzleReader::Result::Puzzle:
+                any = true;
+                take(puzzle);
+                continue;
+            case PuzzleReader::Result::Error:
+                error = source.readError(reader);
+                return false;
+            case PuzzleReader::Result::End:
+                if (!any) {
+                    error = source.emptyError();
+                    return false;
+                }
+                return true;
+        }
+    }
+}
+
+}  // namespace
+
+bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puzzles,
+                      std::string& error) {
+    std::vector<StoredPuzzle> read;
+    if (!forEachGivenPuzzle(
+            command, [&read](const StoredPuzzle& puzzle) { read.push_back(puzzle); }, error)) {
+        return false;
+    }
+    puzzles = std::move(read);
+    return true;
+}
+
+int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
+    NoScreen screen;
+    bool anyUnsolvable = false;
+    std::string line;
+    std::string error;
+    const bool read = forEachGivenPuzzle(
+        command,
+        [&](const StoredPuzzle& given) {
+            PuzzleState puzzle;
+            resetPuzzle(puzzle);
+            fillPuzzle(puzzle, given);
+            solvePuzzle(puzzle, SpeedMode::ExtraFast, screen);
+            line.clear();
+            if (puzzle.status == SolveStatus::Solved) {
+                for (int row = 1; row <= kGridSize; ++row) {
+                    for (int column = 1; column <= kGridSize; ++column) {
+                        line.push_back(static_cast<char>('0' + puzzle.grid.at(row, column)));
+                    }
+                }
+            } else {
+                line = "unsolvable";
+                anyUnsolvable = true;
+            }
+            line.push_back('\n');
+            std::fputs(line.c_str(), out);
+        },
+        error);
+    if (std::fflush(out) != 0 && read) {
+        std::fprintf(err, "novemra: cannot write the answers: %s\n", std::strerror(errno));
+        return kExitBadInput;
+    }
+    if (!read) {
+        std::fprintf(err, "%s\n", error.c_str());
+        return kExitBadInput;
+    }
+    return anyUnsolvable ? kExitUnsolvable : 0;
+}
+
+}  // namespace novemra
