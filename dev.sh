@@ -6,12 +6,13 @@
 #   ./dev.sh test-sanitized the same tests built with ASan and UBSan
 #   ./dev.sh bench          build and run the benchmarks
 #   ./dev.sh print-faults   the hard copy against misbehaving print servers (root)
-#   ./dev.sh package        build the Debian package into build-package/
+#   ./dev.sh package        build the Debian source and binary packages into build-package/
 #   ./dev.sh format         reformat every source file
 #   ./dev.sh check-format   fail if a source file is not formatted
 #
 # Packages are installed with apt-get, through sudo when not run as root.
 # The project's own builds treat compiler warnings as errors.
+
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -31,10 +32,24 @@ install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "dev.sh: missing packages: ${missing[*]}" >&2
+            echo "dev.sh: run this as root, or install them as root first (apt-get install ${missing[*]})" >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    # apt's own output goes to a log; one line says what is happening.
+    mkdir -p build-logs
+    local log=build-logs/apt.log
+    echo "Installing ${missing[*]} (log: $log)"
+    if ! { "${sudo[@]}" apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}"; } >"$log" 2>&1; then
+        echo "dev.sh: installing failed; see $log" >&2
+        exit 1
+    fi
 }
 
 build() {  # build DIR [cmake options...]
@@ -52,7 +67,9 @@ case "${1:-}" in
     run)
         install_missing "${build_packages[@]}"
         build build-run -DNOVEMRA_TESTS=OFF
-        exec ./build-run/novemra
+        ./build-run/novemra && status=0 || status=$?
+        echo "To play again: ./build-run/novemra (or ./dev.sh run, which installs nothing twice)"
+        exit "$status"
         ;;
     test)
         install_missing "${build_packages[@]}" "${test_packages[@]}"
@@ -76,10 +93,18 @@ case "${1:-}" in
         ./build-bench/bench/novemra_print_harness ./build-bench/novemra
         ;;
     package)
-        install_missing "${build_packages[@]}" dpkg-dev
-        build build-package -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_TESTS=OFF \
-            -DNOVEMRA_INSTALL_BINDIR=games -DNOVEMRA_DEBIAN_PACKAGE=ON
-        (cd build-package && cpack -G DEB)
+        # Debian's own tools, and what debian/control asks to build with.
+        install_missing "${build_packages[@]}" dpkg-dev debhelper
+        if [[ " ${DEB_BUILD_OPTIONS:-} " != *" nocheck "* ]]; then
+            install_missing libgtest-dev libvterm-dev
+        fi
+        # Built from a clean copy of the tree, so the results land in
+        # build-package/ and no build folder goes into the source package.
+        rm -rf build-package
+        mkdir -p build-package/novemra
+        tar -c --exclude='./build*' --exclude=./.git . | tar -x -C build-package/novemra
+        (cd build-package/novemra && dpkg-buildpackage -us -uc)
+        ls build-package/*.changes build-package/*.deb build-package/*.dsc
         ;;
     format)
         sources | xargs clang-format -i
@@ -89,7 +114,7 @@ case "${1:-}" in
         sources | xargs clang-format --dry-run --Werror
         ;;
     *)
-        sed -n '2,15p' "$0"
+        sed -n '2,14p' "$0"
         exit 2
         ;;
 esac

@@ -287,7 +287,8 @@ TEST(Program, TinyTerminalDoesNotBreak) {
 TEST(Program, PackagedBinaryShowsTheFirstPrompt) {
     const char* packaged = std::getenv("NOVEMRA_PACKAGED_BINARY");
     if (packaged == nullptr) {
-        GTEST_SKIP() << "NOVEMRA_PACKAGED_BINARY is not set";
+        GTEST_SKIP()
+            << "NOVEMRA_PACKAGED_BINARY is not set (CI names the installed package's binary)";
     }
     PtyProcess p({packaged});
     ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
