@@ -4,12 +4,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace novemra {
@@ -20,10 +24,18 @@ using Clock = std::chrono::steady_clock;
 
 // How often a blocked call looks at the deadline.
 constexpr double kTimeoutCheckSeconds = 0.25;
-// Shares of the time limit: the job's own calls end by the first, taking
-// back a failed job by the second; the child is ended at the whole limit.
-constexpr double kWorkShare = 0.8;
-constexpr double kCancelShare = 0.95;
+// Shares of the time limit. The job's own calls give up by the first; the
+// kernel ends the process making the job at the second, whatever a server
+// sends; a job it left unfinished is taken back by the third; the kernel
+// ends the hard copy's last process at the fourth, and the program stops
+// waiting at the whole limit.
+constexpr double kWorkShare = 0.75;
+constexpr double kWorkerEndShare = 0.8;
+constexpr double kCancelShare = 0.92;
+constexpr double kSupervisorEndShare = 0.97;
+// The most address space the process making the job may use: a server that
+// streams without end cannot grow it past this.
+constexpr rlim_t kWorkerMemoryLimit = rlim_t{256} << 20;
 
 const char* declinePassword(const char*, http_t*, const char*, const char*, void*) {
     return nullptr;
@@ -76,23 +88,52 @@ HttpHandle connectToScheduler(Clock::time_point& deadline) {
     return http;
 }
 
-// In the child that makes the hard copy: the terminal's signals (Ctrl-C,
-// Ctrl-Z, a hang-up, the end of the program's group) must not cut a job
-// short, and the program's own handlers, which restore the terminal, are
-// not the child's to run.
-void detachFromTerminalSignals() {
+// In the hard copy's processes: they leave the terminal's session, so that
+// its signals (Ctrl-C, Ctrl-Z, a hang-up) do not cut a job short and an
+// ssh logout does not wait for them; they hold no descriptor of the
+// terminal's; and the program's own handlers, which restore the terminal,
+// are not theirs to run. keep is the one descriptor kept open above 2.
+void detachFromTerminal(int keep) {
     for (int signal = 1; signal < NSIG; ++signal) {
         if (signal != SIGKILL && signal != SIGSTOP) {
             ::signal(signal, SIG_DFL);
         }
     }
-    for (const int signal :
-         {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM, SIGTTIN, SIGTTOU, SIGIO, SIGPIPE}) {
-        ::signal(signal, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
+    ::setsid();
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    for (int fd = 0; fd <= 2; ++fd) {
+        ::dup2(null, fd);
     }
+    const int kept = ::dup2(keep, 3);
+    ::close_range(static_cast<unsigned>(kept) + 1, ~0U, 0);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+// Ends this process by SIGALRM (its default action) once the time has
+// passed, whatever it is doing: a bound that no server can stretch.
+void endAfter(std::chrono::milliseconds time) {
+    itimerval timer{};
+    const auto milliseconds = std::max<long long>(time.count(), 1);
+    timer.it_value.tv_sec = static_cast<time_t>(milliseconds / 1000);
+    timer.it_value.tv_usec = static_cast<suseconds_t>(milliseconds % 1000 * 1000);
+    ::setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+// What the process making the job tells the one watching it, one line each.
+constexpr char kReportJob = 'J';      // "J<id>": the job exists
+constexpr char kReportSettled = 'S';  // the job is complete, or taken back
+
+void report(int fd, char what, int jobId = 0) {
+    if (fd < 0) {
+        return;
+    }
+    std::array<char, 24> line{};
+    const int length = std::snprintf(line.data(), line.size(), "%c%d\n", what, jobId);
+    [[maybe_unused]] const ssize_t written =
+        ::write(fd, line.data(), static_cast<std::size_t>(length));
 }
 
 // True when the scheduler says the job has all its documents (its state
@@ -140,6 +181,7 @@ CupsSpooler::~CupsSpooler() = default;
 
 void CupsSpooler::startClock() {
     const auto start = Clock::now();
+    jobStart_ = start;
     const auto share = [this](double fraction) {
         return std::chrono::duration_cast<Clock::duration>(timeLimit_ * fraction);
     };
@@ -147,40 +189,137 @@ void CupsSpooler::startClock() {
     cancelDeadline_ = start + share(kCancelShare);
 }
 
+namespace {
+
+// Waits until fd reports its end (closes) or the deadline passes; false at
+// the deadline or when waiting fails.
+bool waitForEnd(int fd, Clock::time_point deadline, std::string* lines = nullptr) {
+    for (;;) {
+        pollfd readable{fd, POLLIN, 0};
+        const int ready = ::poll(&readable, 1, millisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) {
+            continue;  // a resize or a key: keep waiting
+        }
+        if (ready <= 0) {
+            return false;
+        }
+        std::array<char, 256> bytes{};
+        const ssize_t count = ::read(fd, bytes.data(), bytes.size());
+        if (count <= 0) {
+            return count == 0;
+        }
+        if (lines != nullptr) {
+            lines->append(bytes.data(), static_cast<std::size_t>(count));
+        }
+    }
+}
+
+// The job id the worker reported and whether it settled the job.
+void readReport(const std::string& lines, int& jobId, bool& settled) {
+    std::size_t at = 0;
+    while (at < lines.size()) {
+        const std::size_t end = lines.find('\n', at);
+        if (end == std::string::npos) {
+            break;
+        }
+        if (lines[at] == kReportJob) {
+            jobId = std::atoi(lines.c_str() + at + 1);
+        } else if (lines[at] == kReportSettled) {
+            settled = true;
+        }
+        at = end + 1;
+    }
+}
+
+}  // namespace
+
 void CupsSpooler::runJob(const std::function<void()>& job) {
-    const auto limit = Clock::now() + timeLimit_;
+    const auto start = Clock::now();
+    const auto limit = start + timeLimit_;
+    const auto share = [this](double fraction) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit_ * fraction);
+    };
     startClock();
-    // The child holds the write end; it closes when the child ends.
+    // The hard copy's first process (the supervisor) holds the write end;
+    // it closes when that process ends.
     std::array<int, 2> done{-1, -1};
     if (::pipe2(done.data(), O_CLOEXEC) != 0) {
         return;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(done[0]);
-        detachFromTerminalSignals();
+    // No handler of the program's may run in a child before it has set
+    // itself up.
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &before);
+    const pid_t supervisor = ::fork();
+    if (supervisor == 0) {
+        detachFromTerminal(done[1]);
+        endAfter(share(kSupervisorEndShare));
+        superviseJob(job);
+        ::_exit(0);
+    }
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    ::close(done[1]);
+    if (supervisor > 0) {
+        if (!waitForEnd(done[0], limit)) {
+            // Past the limit, or waiting failed: end the whole hard copy
+            // (the supervisor leads a process group of its own).
+            ::kill(-supervisor, SIGKILL);
+            ::kill(supervisor, SIGKILL);
+        }
+        while (::waitpid(supervisor, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    ::close(done[0]);
+}
+
+void CupsSpooler::superviseJob(const std::function<void()>& job) {
+    const auto share = [this](double fraction) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit_ * fraction);
+    };
+    std::array<int, 2> reports{-1, -1};
+    if (::pipe2(reports.data(), O_CLOEXEC) != 0) {
+        return;
+    }
+    const pid_t worker = ::fork();
+    if (worker == 0) {
+        ::close(reports[0]);
+#if !defined(__SANITIZE_ADDRESS__)
+        // (The address sanitizer reserves far more address space than this.)
+        const rlimit memory{kWorkerMemoryLimit, kWorkerMemoryLimit};
+        ::setrlimit(RLIMIT_AS, &memory);
+#endif
+        endAfter(share(kWorkerEndShare));
         insideJob_ = true;
+        reportFd_ = reports[1];
         job();
         connection_.reset();
         ::_exit(0);
     }
-    ::close(done[1]);
-    if (child > 0) {
-        for (;;) {
-            pollfd ended{done[0], POLLIN, 0};
-            const int ready = ::poll(&ended, 1, millisecondsLeft(limit));
-            if (ready < 0 && errno == EINTR) {
-                continue;  // a resize or a key: keep waiting
-            }
-            if (ready == 0) {
-                ::kill(child, SIGKILL);  // past the limit: give up on it
-            }
-            break;
+    ::close(reports[1]);
+    std::string lines;
+    const bool ended =
+        worker > 0 && waitForEnd(reports[0], jobStart_ + share(kWorkerEndShare), &lines);
+    if (worker > 0) {
+        if (!ended) {
+            ::kill(worker, SIGKILL);
         }
-        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        ::waitpid(worker, nullptr, 0);
+    }
+    ::close(reports[0]);
+    // A job the worker created but did not settle (it was ended, or failed
+    // before it could cancel) is taken back here, over a fresh connection
+    // with the time kept for it.
+    int jobId = 0;
+    bool settled = false;
+    readReport(lines, jobId, settled);
+    if (jobId > 0 && !settled) {
+        HttpHandle http = connectToScheduler(cancelDeadline_);
+        if (http) {
+            cupsCancelJob2(http.get(), nullptr, jobId, 0);
         }
     }
-    ::close(done[0]);
 }
 
 std::string CupsSpooler::defaultPrinterName() {
@@ -230,6 +369,11 @@ bool CupsSpooler::startDocument(std::string_view documentName, std::string_view)
     connection_->title = documentName;
     connection_->jobId = cupsCreateJob(connection_->http.get(), connection_->destination->name,
                                        connection_->title.c_str(), 0, nullptr);
+    if (connection_->jobId > 0) {
+        // Whoever watches this process cancels the job if it is not
+        // settled when this process ends.
+        report(reportFd_, kReportJob, connection_->jobId);
+    }
     return connection_->jobId > 0;
 }
 
@@ -252,6 +396,9 @@ void CupsSpooler::endPage() {
         cupsFinishDocument(connection_->http.get(), connection_->destination->name) ==
             IPP_STATUS_OK &&
         jobArrivedWhole(connection_->jobId, deadline_);
+    if (connection_->documentFinished) {
+        report(reportFd_, kReportSettled);
+    }
 }
 
 void CupsSpooler::endDocument() {
@@ -263,8 +410,9 @@ void CupsSpooler::endDocument() {
     }
     connection_->http.reset();
     HttpHandle http = connectToScheduler(cancelDeadline_);
-    if (http) {
-        cupsCancelJob2(http.get(), connection_->destination->name, connection_->jobId, 0);
+    if (http && cupsCancelJob2(http.get(), connection_->destination->name, connection_->jobId, 0) ==
+                    IPP_STATUS_OK) {
+        report(reportFd_, kReportSettled);
     }
 }
 

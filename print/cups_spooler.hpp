@@ -13,14 +13,16 @@ namespace novemra {
 // setting or CUPS_SERVER, else the local scheduler). libcups is never
 // allowed to ask for a password.
 //
-// A hard copy (runJob) runs in a child process that the program stops
+// A hard copy (runJob) runs in processes of its own that the program stops
 // waiting for, and ends, when the time limit has passed since it began:
 // libcups can block where no timeout of its own reaches (resolving the
-// server's name, its encryption handshake, the fallback connection it opens
-// when the first one drops). Inside the child every call is also bounded,
-// so that a job that fails is cancelled before the limit and none is left
-// half-made; the child ignores the terminal's signals and finishes (or
-// cancels) its job even when the user ends the program meanwhile.
+// server's name, its encryption handshake, a server that trickles without
+// ever falling silent). They leave the terminal's session and hold none of
+// its descriptors, so ending the program does not cut a job short; each is
+// also ended by the kernel within the limit, so none outlives it whether or
+// not the program still runs. The process making the job reports the job's
+// id as soon as it exists, and the one watching it cancels a job that was
+// not completed, so none is left half-made on a scheduler that answers.
 class CupsSpooler final : public PrintSpooler {
   public:
     explicit CupsSpooler(std::chrono::milliseconds timeLimit = std::chrono::seconds(10));
@@ -44,9 +46,17 @@ class CupsSpooler final : public PrintSpooler {
     using Clock = std::chrono::steady_clock;
     // Sets the deadlines, counted from now.
     void startClock();
+    // In the hard copy's first process: runs the job in a process of its
+    // own, ends it at its share of the limit, and cancels the job it
+    // created if it did not settle it.
+    void superviseJob(const std::function<void()>& job);
 
     std::chrono::milliseconds timeLimit_;
     bool insideJob_ = false;
+    // In the process making the job: where it reports the job's id and
+    // its settling; -1 elsewhere.
+    int reportFd_ = -1;
+    Clock::time_point jobStart_;
     // Lookup, connection, job and page give up here...
     Clock::time_point deadline_;
     // ...and taking back a job that failed, here, before the limit.

@@ -140,6 +140,27 @@ TEST(Program, CtrlCDuringASlowHardCopyLeavesNoHalfMadeJob) {
     EXPECT_EQ(cups.jobStates().size(), 1U);
 }
 
+// Ending the program during a hard copy leaves the terminal to nobody: the
+// hard copy goes on in processes that hold none of it, so a shell or an
+// ssh logout does not wait for them.
+TEST(Program, CtrlCDuringAHardCopyLeavesTheTerminalToNobody) {
+    testing::HostileServer silent(testing::HostileServer::Kind::Silent);
+    ::setenv("CUPS_SERVER", silent.address().c_str(), 1);
+    ::setenv("PRINTER", "somewhere", 1);
+    PtyProcess p({kProgram});
+    ::unsetenv("CUPS_SERVER");
+    ::unsetenv("PRINTER");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    p.send("y");
+    ASSERT_TRUE(
+        p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
+    p.send("\x03");
+    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
+    EXPECT_TRUE(p.nobodyHoldsTheTerminal());
+}
+
 TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));

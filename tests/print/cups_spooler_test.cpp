@@ -194,6 +194,32 @@ TEST(CupsSpoolerFaults, AHostNameWhoseResolverNeverAnswersIsGivenUpOnAtTheLimit)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
+// A server that answers a byte every 0.2 s never lets libcups' own timeout
+// check run. The kernel still ends every process of the hard copy within
+// its limit, also when the program itself was ended (here by SIGKILL) as
+// soon as the hard copy began.
+TEST(CupsSpoolerFaults, ATrickleFasterThanTheTimeoutCheckEndsWithinTheLimitAfterTheProgram) {
+    using Clock = std::chrono::steady_clock;
+    testing::HostileServer server(testing::HostileServer::Kind::Trickle, 200ms);
+    const auto start = Clock::now();
+    const pid_t program = ::fork();
+    if (program == 0) {
+        boundedHardCopy(server.address());
+        ::_exit(0);
+    }
+    while (server.connectionsAccepted() == 0 && Clock::now() < start + kShortLimit) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_GT(server.connectionsAccepted(), 0);
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    while (server.openConnections() > 0 && Clock::now() < start + 10s) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(server.openConnections(), 0);
+    EXPECT_LT(Clock::now() - start, kShortLimitKept);
+}
+
 TEST(CupsSpoolerFaults, NoServerAtAllIsSkippedAtOnce) {
     ::setenv("CUPS_SERVER", "/nonexistent/novemra/socket", 1);
     CupsSpooler spooler;

@@ -51,7 +51,12 @@ void HostileServer::serve() {
         }
         const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection >= 0) {
-            handlers.emplace_back([this, connection, index] { handle(connection, index); });
+            ++accepted_;
+            ++open_;
+            handlers.emplace_back([this, connection, index] {
+                handle(connection, index);
+                --open_;
+            });
             ++index;
         }
     }

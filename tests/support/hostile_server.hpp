@@ -30,6 +30,9 @@ class HostileServer {
     // "127.0.0.1:PORT", for CUPS_SERVER.
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     int port() const { return port_; }
+    // Connections accepted so far, and those still open.
+    int connectionsAccepted() const { return accepted_; }
+    int openConnections() const { return open_; }
 
   private:
     void serve();
@@ -43,6 +46,8 @@ class HostileServer {
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_ = false;
+    std::atomic<int> accepted_ = 0;
+    std::atomic<int> open_ = 0;
     std::thread thread_;
 };
 

@@ -171,6 +171,11 @@ bool PtyProcess::waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds t
         timeout);
 }
 
+bool PtyProcess::nobodyHoldsTheTerminal() const {
+    pollfd hangUp{master_, 0, 0};
+    return master_ >= 0 && ::poll(&hangUp, 1, 0) == 1 && (hangUp.revents & POLLHUP) != 0;
+}
+
 void PtyProcess::resize(int rows, int columns) {
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);

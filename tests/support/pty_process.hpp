@@ -43,6 +43,10 @@ class PtyProcess {
     bool waitUntilWaitingForInput(std::chrono::milliseconds timeout = 10s);
     // The same for another process on this terminal (a shell's job).
     bool waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds timeout = 10s);
+    // True when no process holds the terminal any more (the master side
+    // reports a hang-up): nothing the program left behind keeps it, so an
+    // ssh logout would not wait.
+    bool nobodyHoldsTheTerminal() const;
     // Changes the terminal's size; the program gets SIGWINCH.
     void resize(int rows, int columns);
     // Closes the terminal, as when its window is closed.
