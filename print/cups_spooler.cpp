@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "print/hard_copy.hpp"
+
 namespace novemra {
 
 namespace {
@@ -171,6 +173,7 @@ struct CupsSpooler::Connection {
     int jobId = 0;
     bool documentFinished = false;
     std::string title;
+    std::string format;
 };
 
 CupsSpooler::CupsSpooler(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {
@@ -365,10 +368,15 @@ bool CupsSpooler::openPrinter(std::string_view fullName) {
     return true;
 }
 
-bool CupsSpooler::startDocument(std::string_view documentName, std::string_view) {
+bool CupsSpooler::startDocument(std::string_view documentName, std::string_view dataType) {
     connection_->title = documentName;
-    connection_->jobId = cupsCreateJob(connection_->http.get(), connection_->destination->name,
-                                       connection_->title.c_str(), 0, nullptr);
+    connection_->format = dataType == kJobDataType ? CUPS_FORMAT_TEXT : std::string(dataType);
+    // The destination's own settings (an lpoptions instance's, say) go with
+    // the job, as the system's own lp sends them; the program adds none.
+    const cups_dest_t& destination = *connection_->destination;
+    connection_->jobId =
+        cupsCreateJob(connection_->http.get(), destination.name, connection_->title.c_str(),
+                      destination.num_options, destination.options);
     if (connection_->jobId > 0) {
         // Whoever watches this process cancels the job if it is not
         // settled when this process ends.
@@ -378,10 +386,11 @@ bool CupsSpooler::startDocument(std::string_view documentName, std::string_view)
 }
 
 bool CupsSpooler::startPage() {
-    // The one document of the job, as plain text, and its last.
+    // The one document of the job, in the format the document named, and
+    // its last.
     return cupsStartDocument(connection_->http.get(), connection_->destination->name,
-                             connection_->jobId, connection_->title.c_str(), CUPS_FORMAT_TEXT,
-                             1) == HTTP_STATUS_CONTINUE;
+                             connection_->jobId, connection_->title.c_str(),
+                             connection_->format.c_str(), 1) == HTTP_STATUS_CONTINUE;
 }
 
 void CupsSpooler::write(std::string_view bytes) {

@@ -64,14 +64,16 @@ TEST_F(CupsSpoolerTest, NoDefaultPrinterMakesNoJob) {
     EXPECT_TRUE(cups.jobStates().empty());
 }
 
-TEST_F(CupsSpoolerTest, NamedInstanceOfTheDefaultIsReported) {
+// The default is an instance with a setting of its own, as lpoptions -d
+// and -o make it: the job is printed with that setting, as lp would.
+TEST_F(CupsSpoolerTest, NamedInstanceOfTheDefaultIsUsedWithItsSettings) {
     CupsSandbox cups;
     ASSERT_TRUE(cups.running());
     cups.useFromHere();
     // The user's own lpoptions name an instance of the queue as default.
     const std::filesystem::path options = std::filesystem::path(std::getenv("HOME")) / ".cups";
     std::filesystem::create_directories(options);
-    std::ofstream(options / "lpoptions") << "Default capture/draft\n";
+    std::ofstream(options / "lpoptions") << "Default capture/draft cpi=17\n";
     // libcups keeps its settings, HOME among them, per thread: a new thread
     // reads this test's HOME even after other tests in this process.
     std::string name;
@@ -81,7 +83,10 @@ TEST_F(CupsSpoolerTest, NamedInstanceOfTheDefaultIsReported) {
         makeHardCopy(solvedGrid(), spooler);
     }).join();
     EXPECT_EQ(name, "capture/draft");
-    EXPECT_TRUE(cups.waitForJobs(1, 10s));
+    ASSERT_TRUE(cups.waitForJobs(1, 10s));
+    const std::vector<CupsSandbox::JobState> states = cups.jobStates();
+    ASSERT_EQ(states.size(), 1U);
+    EXPECT_EQ(states[0].cpi, 17);
 }
 
 }  // namespace

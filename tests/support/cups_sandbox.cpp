@@ -113,21 +113,36 @@ std::vector<CupsSandbox::JobState> CupsSandbox::jobStates() const {
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "root");
     ippAddBoolean(request, IPP_TAG_OPERATION, "my-jobs", 0);
-    const char* wanted[] = {"job-id", "job-state", "job-state-reasons"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
+    const char* wanted[] = {"job-id", "job-state", "job-state-reasons", "cpi"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr,
                   wanted);
     ipp_t* response = cupsDoRequest(http, request, "/");
+    // Each job is one group of attributes, in no fixed order; a nameless
+    // attribute ends a group.
+    bool inJob = false;
     for (ipp_attribute_t* attribute = ippFirstAttribute(response); attribute != nullptr;
          attribute = ippNextAttribute(response)) {
         const char* name = ippGetName(attribute);
         if (name == nullptr) {
+            inJob = false;
             continue;
         }
-        if (std::string_view(name) == "job-id") {
+        if (ippGetGroupTag(attribute) != IPP_TAG_JOB) {
+            continue;
+        }
+        if (!inJob) {
             found.push_back({});
-        } else if (std::string_view(name) == "job-state" && !found.empty()) {
+            inJob = true;
+        }
+        const std::string_view attributeName = name;
+        if (attributeName == "job-state") {
             found.back().state = ippGetInteger(attribute, 0);
-        } else if (std::string_view(name) == "job-state-reasons" && !found.empty()) {
+        } else if (attributeName == "cpi") {
+            // Sent as the user wrote it: a name, or an integer.
+            found.back().cpi = ippGetValueTag(attribute) == IPP_TAG_INTEGER
+                                   ? ippGetInteger(attribute, 0)
+                                   : std::atoi(ippGetString(attribute, 0, nullptr));
+        } else if (attributeName == "job-state-reasons") {
             for (int i = 0; i < ippGetCount(attribute); ++i) {
                 found.back().incoming |=
                     std::string_view(ippGetString(attribute, i, nullptr)) == "job-incoming";

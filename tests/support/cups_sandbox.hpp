@@ -45,6 +45,7 @@ class CupsSandbox {
     struct JobState {
         int state = 0;          // IPP job-state: 3 pending ... 9 completed
         bool incoming = false;  // its document has not arrived in full
+        int cpi = 0;            // the job's "cpi" setting, 0 when it has none
     };
     // Every job the scheduler knows, in any state (pending, held,
     // processing, stopped, cancelled, aborted, completed).
