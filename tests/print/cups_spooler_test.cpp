@@ -319,5 +319,30 @@ TEST_F(CupsFaultTest, AFailedFinishLeavesNoHalfMadeJob) {
     EXPECT_TRUE(cups.jobs().empty());
 }
 
+// A scheduler that takes the job, then the page's start, and then answers
+// a byte every 0.2 s, too often for libcups' own timeout check: the process
+// making the job is ended at its share of the limit, and the job it left
+// is cancelled over a fresh connection in the time kept for that, never
+// left half-made.
+TEST_F(CupsFaultTest, AStalledUploadIsCancelledWithinTheLimit) {
+    CupsSandbox cups;
+    ASSERT_TRUE(cups.running());
+    cups.useFromHere();
+    testing::HostileServer link(testing::HostileServer::Kind::ProxyStallsDocument, 200ms,
+                                cups.socket());
+    std::chrono::steady_clock::duration took{};
+    std::thread([&] {
+        cupsSetServer(link.address().c_str());
+        CupsSpooler spooler(2s);
+        const auto start = std::chrono::steady_clock::now();
+        makeHardCopy(solvedGrid(), spooler);
+        took = std::chrono::steady_clock::now() - start;
+    }).join();
+    EXPECT_LT(took, 2500ms);
+    EXPECT_EQ(cups.jobStates().size(), 1U);
+    EXPECT_TRUE(cups.noHalfMadeJob());
+    EXPECT_TRUE(cups.jobs().empty());
+}
+
 }  // namespace
 }  // namespace novemra

@@ -90,10 +90,17 @@ void HostileServer::proxy(int connection) {
         if (fromClient && kind_ == Kind::SlowProxy) {
             std::this_thread::sleep_for(interval_);  // the slow part of the link
         }
-        if (fromClient && kind_ == Kind::ProxyCutsDocument &&
-            std::string_view(buffer, static_cast<std::size_t>(count)).find("*** Novemra ***") !=
-                std::string_view::npos) {
+        const std::size_t page =
+            std::string_view(buffer, static_cast<std::size_t>(count)).find("*** Novemra ***");
+        if (fromClient && kind_ == Kind::ProxyCutsDocument && page != std::string_view::npos) {
             break;  // the document never arrives whole
+        }
+        if (fromClient && kind_ == Kind::ProxyStallsDocument && page != std::string_view::npos) {
+            // The page's start reaches the scheduler, the rest never does,
+            // and the answer comes a byte at a time, never whole.
+            ::send(target, buffer, page, MSG_NOSIGNAL);
+            trickle(connection);
+            break;
         }
         ::send(fromClient ? target : connection, buffer, static_cast<std::size_t>(count),
                MSG_NOSIGNAL);
@@ -102,8 +109,20 @@ void HostileServer::proxy(int connection) {
     ::close(connection);
 }
 
+void HostileServer::trickle(int connection) {
+    const std::string_view answer = "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\n";
+    for (std::size_t sent = 0; !stop_; ++sent) {
+        std::this_thread::sleep_for(interval_);
+        const char byte = sent < answer.size() ? answer[sent] : 'X';
+        if (::send(connection, &byte, 1, MSG_NOSIGNAL) != 1) {
+            return;
+        }
+    }
+}
+
 void HostileServer::handle(int connection, int index) {
-    if (kind_ == Kind::SlowProxy || kind_ == Kind::ProxyCutsDocument) {
+    if (kind_ == Kind::SlowProxy || kind_ == Kind::ProxyCutsDocument ||
+        kind_ == Kind::ProxyStallsDocument) {
         proxy(connection);
         return;
     }

@@ -13,12 +13,14 @@ namespace novemra::testing {
 class HostileServer {
   public:
     enum class Kind {
-        Silent,             // accepts and never answers
-        Trickle,            // answers one byte per interval, forever
-        DropThenSilent,     // closes the first connection after its request, then Silent
-        CloseMidRequest,    // closes each connection once part of a request has come
-        SlowProxy,          // passes everything on to a unix socket, each piece late
-        ProxyCutsDocument,  // passes everything on, but cuts a connection carrying the page
+        Silent,               // accepts and never answers
+        Trickle,              // answers one byte per interval, forever
+        DropThenSilent,       // closes the first connection after its request, then Silent
+        CloseMidRequest,      // closes each connection once part of a request has come
+        SlowProxy,            // passes everything on to a unix socket, each piece late
+        ProxyCutsDocument,    // passes everything on, but cuts a connection carrying the page
+        ProxyStallsDocument,  // passes everything on, but stalls a connection carrying the page
+                              // after its start and answers it one byte per interval
     };
     explicit HostileServer(Kind kind,
                            std::chrono::milliseconds interval = std::chrono::milliseconds(300),
@@ -39,6 +41,9 @@ class HostileServer {
     void handle(int connection, int index);
 
     void proxy(int connection);
+    // Answers one byte per interval, a header that never ends, until the
+    // client goes or the server stops.
+    void trickle(int connection);
 
     Kind kind_;
     std::chrono::milliseconds interval_;
