@@ -137,6 +137,37 @@ void HostileServer::handle(int connection, int index) {
         ::close(connection);
         return;
     }
+    if (kind_ == Kind::Stream) {
+        const std::string header = "HTTP/1.1 200 OK\r\nX-Endless: " + std::string(4096, 'X');
+        const std::string more(4096, 'X');
+        bool first = true;
+        while (!stop_) {
+            const std::string& piece = first ? header : more;
+            first = false;
+            pollfd writable{connection, POLLOUT, 0};
+            if (::poll(&writable, 1, 20) > 0 &&
+                ::send(connection, piece.data(), piece.size(), MSG_NOSIGNAL) <= 0) {
+                break;
+            }
+        }
+        ::close(connection);
+        return;
+    }
+    if (kind_ == Kind::RedirectLoop) {
+        const std::string redirect = "HTTP/1.1 301 Moved Permanently\r\nLocation: http://" +
+                                     address() + "/\r\nContent-Length: 0\r\n\r\n";
+        while (!stop_) {
+            if (!readable(connection, std::chrono::milliseconds(20))) {
+                continue;
+            }
+            if (::recv(connection, buffer, sizeof buffer, 0) <= 0 ||
+                ::send(connection, redirect.data(), redirect.size(), MSG_NOSIGNAL) <= 0) {
+                break;
+            }
+        }
+        ::close(connection);
+        return;
+    }
     const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\n";
     std::size_t sent = 0;
     auto next = std::chrono::steady_clock::now();

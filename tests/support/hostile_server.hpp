@@ -15,6 +15,8 @@ class HostileServer {
     enum class Kind {
         Silent,               // accepts and never answers
         Trickle,              // answers one byte per interval, forever
+        Stream,               // answers a header that never ends, as fast as it is taken
+        RedirectLoop,         // answers every request with a redirect to itself
         DropThenSilent,       // closes the first connection after its request, then Silent
         CloseMidRequest,      // closes each connection once part of a request has come
         SlowProxy,            // passes everything on to a unix socket, each piece late
