@@ -51,8 +51,9 @@ TEST(PuzzleReader, ReadsLinesGridsAndSeveralOnALineSkippingCommentsAndNoise) {
         }
     }
     // A megabyte of comment and of skipped characters is streamed past.
-    const std::string text = "# " + std::string(1 << 20, '7') + "\n" + std::string(1 << 20, 'a') +
-                             kSolved + "\n\n" + grid + kSolved + kSolved + "\n";
+    const std::string text =
+        std::string("# ").append(1 << 20, '7').append("\n").append(1 << 20, 'a') + kSolved +
+        "\n\n" + grid + kSolved + kSolved + "\n";
     const Outcome outcome = readAll(text);
     EXPECT_EQ(outcome.error, "");
     EXPECT_EQ(outcome.puzzles, std::vector<std::string>(4, kSolved));

@@ -138,7 +138,7 @@ void HostileServer::handle(int connection, int index) {
         return;
     }
     if (kind_ == Kind::Stream) {
-        const std::string header = "HTTP/1.1 200 OK\r\nX-Endless: " + std::string(4096, 'X');
+        const std::string header = std::string("HTTP/1.1 200 OK\r\nX-Endless: ").append(4096, 'X');
         const std::string more(4096, 'X');
         bool first = true;
         while (!stop_) {
