@@ -15,6 +15,21 @@ namespace {
 constexpr int kSpeedPromptRowManual = 19;
 constexpr int kSpeedPromptRowTestData = 20;
 
+// Asks the speed at the cursor and sets it from the answer. Returns Quit
+// when the terminal is gone.
+Flow askSpeed(ProgramState& state, ConsoleTerminal& terminal) {
+    // Keys pressed before the speed prompt appears must not answer it.
+    drainKeysIntoAnswer(terminal, state.answer);
+    terminal.printText(kSpeedPrompt);
+    if (waitForKey(terminal, state.answer) == Flow::Quit) {
+        return Flow::Quit;
+    }
+    terminal.printLine(state.answer);
+    drainKeys(terminal);
+    state.speed = speedForAnswer(state.answer);
+    return Flow::Continue;
+}
+
 // Asks where the puzzle comes from, which level and which speed; loads a
 // stored puzzle on the way. Returns Quit when the terminal is gone, and
 // sets helpWanted when the user asked for the help page instead.
@@ -42,16 +57,7 @@ Flow askQuestions(ProgramState& state, ConsoleTerminal& terminal, bool& helpWant
     }
 
     terminal.locate(state.useTestData ? kSpeedPromptRowTestData : kSpeedPromptRowManual, 1);
-    // Keys pressed before the speed prompt appears must not answer it.
-    drainKeysIntoAnswer(terminal, state.answer);
-    terminal.printText(kSpeedPrompt);
-    if (waitForKey(terminal, state.answer) == Flow::Quit) {
-        return Flow::Quit;
-    }
-    terminal.printLine(state.answer);
-    drainKeys(terminal);
-    state.speed = speedForAnswer(state.answer);
-    return Flow::Continue;
+    return askSpeed(state, terminal);
 }
 
 // Shows the outcome and asks the last questions. Returns Continue when the
@@ -91,15 +97,7 @@ Flow askSpeedForGivenPuzzle(ProgramState& state, ConsoleTerminal& terminal) {
     state.useTestData = false;
     drawGrid(state.puzzle.grid, terminal);
     terminal.printEmptyLine();
-    drainKeysIntoAnswer(terminal, state.answer);
-    terminal.printText(kSpeedPrompt);
-    if (waitForKey(terminal, state.answer) == Flow::Quit) {
-        return Flow::Quit;
-    }
-    terminal.printLine(state.answer);
-    drainKeys(terminal);
-    state.speed = speedForAnswer(state.answer);
-    return Flow::Continue;
+    return askSpeed(state, terminal);
 }
 
 // One pass of the run loop. Returns Continue to run again.
