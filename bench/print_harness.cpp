@@ -59,6 +59,9 @@ void hardCopyRow(const std::string& program, const std::string& name, const Cups
         const auto states = cups->jobStates();
         jobs = std::to_string(states.size()) +
                (cups->noHalfMadeJob(true) ? ", none half-made" : ", HALF-MADE");
+        for (const CupsSandbox::JobState& state : states) {
+            jobs += " " + std::to_string(state.state) + (state.incoming ? "i" : "");
+        }
     }
     std::printf("| %-34s | %7.2f %s | %-5s | %-18s |\n", name.c_str(), seconds,
                 asked ? "" : "(no question)", clean ? "yes" : "NO", jobs.c_str());
@@ -96,6 +99,16 @@ void withServer(const std::string& program, const std::string& name, const std::
     hardCopyRow(program, name, nullptr);
     ::unsetenv("CUPS_ENCRYPTION");
     ::unsetenv("PRINTER");
+}
+
+// The same against one of the misbehaving servers, naming how many
+// connections the hard copy made to it.
+void withHostile(const std::string& program, const std::string& name, HostileServer::Kind kind,
+                 std::chrono::milliseconds interval = 300ms) {
+    HostileServer server(kind, interval);
+    withServer(program, name, server.address());
+    std::printf("|   %-32s |         |       | %5d connections  |\n", "",
+                server.connectionsAccepted());
 }
 
 void withSandbox(const std::string& program, const std::string& name,
@@ -152,22 +165,13 @@ int main(int argc, char** argv) {
     } else {
         ::waitpid(child, nullptr, 0);
     }
-    {
-        HostileServer trickle(HostileServer::Kind::Trickle, 300ms);
-        withServer(program, "one byte every 0.3 s", trickle.address());
-    }
-    {
-        HostileServer trickle(HostileServer::Kind::Trickle, 1000ms);
-        withServer(program, "one byte every second", trickle.address());
-    }
-    {
-        HostileServer drop(HostileServer::Kind::DropThenSilent);
-        withServer(program, "dropped at the lookup, then silent", drop.address());
-    }
-    {
-        HostileServer close(HostileServer::Kind::CloseMidRequest);
-        withServer(program, "closes mid-request", close.address());
-    }
+    withHostile(program, "one byte every 0.2 s", HostileServer::Kind::Trickle, 200ms);
+    withHostile(program, "one byte every 0.3 s", HostileServer::Kind::Trickle, 300ms);
+    withHostile(program, "one byte every second", HostileServer::Kind::Trickle, 1000ms);
+    withHostile(program, "a header without end", HostileServer::Kind::Stream);
+    withHostile(program, "a redirect to itself", HostileServer::Kind::RedirectLoop);
+    withHostile(program, "dropped at the lookup, then silent", HostileServer::Kind::DropThenSilent);
+    withHostile(program, "closes mid-request", HostileServer::Kind::CloseMidRequest);
     if (!CupsSandbox::unavailableReason().empty()) {
         std::printf("\nno private scheduler: %s\n", CupsSandbox::unavailableReason().c_str());
         return 0;
@@ -182,6 +186,13 @@ int main(int argc, char** argv) {
     withSandbox(program, "5000-character printer name", {}, "", std::string(5000, 'p'));
     withSandbox(program, "name with escape sequences", {}, "",
                 std::string("\x1b[2J\x1b[31mcapture\x1b]0;x\x07"));
+    {
+        // The job is taken, the page's start too, then the answer trickles.
+        CupsSandbox cups;
+        HostileServer stall(HostileServer::Kind::ProxyStallsDocument, 200ms, cups.socket());
+        ::setenv("CUPS_SERVER", stall.address().c_str(), 1);
+        hardCopyRow(program, "page stalls, answer trickles", &cups);
+    }
     withSandbox(program, "working queue (for comparison)", {}, "", std::nullopt);
     return 0;
 }

@@ -159,7 +159,8 @@ bool CupsSandbox::noHalfMadeJob(bool wholePendingIsFine) const {
         const bool ended = job.state == IPP_JSTATE_COMPLETED || job.state == IPP_JSTATE_CANCELED ||
                            job.state == IPP_JSTATE_ABORTED;
         const bool waitsWhole = wholePendingIsFine && !job.incoming &&
-                                (job.state == IPP_JSTATE_PENDING || job.state == IPP_JSTATE_HELD);
+                                (job.state == IPP_JSTATE_PENDING || job.state == IPP_JSTATE_HELD ||
+                                 job.state == IPP_JSTATE_PROCESSING);
         if (!ended && !waitsWhole) {
             return false;
         }

@@ -51,7 +51,7 @@ class CupsSandbox {
     // processing, stopped, cancelled, aborted, completed).
     std::vector<JobState> jobStates() const;
     // True when no job is left half-made: each has ended (completed,
-    // cancelled, aborted) or, when wholePendingIsFine, waits whole.
+    // cancelled, aborted) or, when wholePendingIsFine, waits or prints whole.
     bool noHalfMadeJob(bool wholePendingIsFine = false) const;
 
   private:
