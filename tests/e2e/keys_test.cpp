@@ -115,8 +115,10 @@ TEST(Keys, AnEscapeCutShortTimesOutAndTheNextDigitCounts) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));
     ASSERT_TRUE(startTyping(p, 'e'));
+    const long long before = p.bytesRead();
     p.send("\x1b");
-    // Waiting without a time limit: the Escape has timed out.
+    // Read, then waiting without a time limit: the Escape has timed out.
+    ASSERT_TRUE(p.waitUntilRead(before + 1));
     ASSERT_TRUE(p.waitUntilWaitingForInput());
     p.send("5");
     ASSERT_TRUE(p.waitForLine(5, "    |5 >   |      |      |")) << dump(p.screen());
@@ -128,7 +130,11 @@ TEST(Keys, AFloodOfEscapeBytesLeavesTheProgramAnswering) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));
     ASSERT_TRUE(startTyping(p, 'e'));
-    p.send(std::string(1 << 20, '\x1b'));
+    const long long before = p.bytesRead();
+    constexpr long long kFlood = 1 << 20;
+    p.send(std::string(kFlood, '\x1b'));
+    // All of it read, then waiting without a time limit.
+    ASSERT_TRUE(p.waitUntilRead(before + kFlood, 30s)) << dump(p.screen());
     ASSERT_TRUE(p.waitUntilWaitingForInput(30s)) << dump(p.screen());
     p.send("5");
     ASSERT_TRUE(p.waitForLine(5, "    |5 >   |      |      |")) << dump(p.screen());

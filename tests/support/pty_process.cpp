@@ -150,6 +150,22 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
     return status_;
 }
 
+long long PtyProcess::bytesRead() const {
+    std::ifstream io("/proc/" + std::to_string(pid_) + "/io");
+    std::string name;
+    long long value = 0;
+    while (io >> name >> value) {
+        if (name == "rchar:") {
+            return value;
+        }
+    }
+    return -1;
+}
+
+bool PtyProcess::waitUntilRead(long long count, std::chrono::milliseconds timeout) {
+    return waitUntil([&](const VirtualTerminal&) { return bytesRead() >= count; }, timeout);
+}
+
 bool PtyProcess::waitUntilWaitingForInput(std::chrono::milliseconds timeout) {
     return waitUntilWaitingForInput(pid_, timeout);
 }

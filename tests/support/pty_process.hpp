@@ -41,6 +41,10 @@ class PtyProcess {
     // Waits until the program sleeps waiting for input without a time
     // limit: everything typed so far has been read and acted on.
     bool waitUntilWaitingForInput(std::chrono::milliseconds timeout = 10s);
+    // The bytes the program has read so far (from /proc/PID/io), and a wait
+    // until it has read at least count: what was typed has reached it.
+    long long bytesRead() const;
+    bool waitUntilRead(long long count, std::chrono::milliseconds timeout = 10s);
     // The same for another process on this terminal (a shell's job).
     bool waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds timeout = 10s);
     // True when no process holds the terminal any more (the master side
