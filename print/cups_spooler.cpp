@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "print/connection_budget.hpp"
 #include "print/hard_copy.hpp"
 
 namespace novemra {
@@ -35,6 +36,10 @@ constexpr double kWorkShare = 0.75;
 constexpr double kWorkerEndShare = 0.8;
 constexpr double kCancelShare = 0.92;
 constexpr double kSupervisorEndShare = 0.97;
+// The most connections each process of a hard copy may open: it needs a
+// handful (lookup, job, check, cancel), and libcups' own retries against a
+// server that keeps redirecting or never ends its header stop here.
+constexpr int kConnectionLimit = 16;
 // The most address space the process making the job may use: a server that
 // streams without end cannot grow it past this.
 constexpr rlim_t kWorkerMemoryLimit = rlim_t{256} << 20;
@@ -259,6 +264,7 @@ void CupsSpooler::runJob(const std::function<void()>& job) {
     if (supervisor == 0) {
         detachFromTerminal(done[1]);
         endAfter(share(kSupervisorEndShare));
+        limitConnections(kConnectionLimit);
         superviseJob(job);
         ::_exit(0);
     }
@@ -294,6 +300,7 @@ void CupsSpooler::superviseJob(const std::function<void()>& job) {
         ::setrlimit(RLIMIT_AS, &memory);
 #endif
         endAfter(share(kWorkerEndShare));
+        limitConnections(kConnectionLimit);
         insideJob_ = true;
         reportFd_ = reports[1];
         job();
