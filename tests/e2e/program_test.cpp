@@ -114,30 +114,34 @@ TEST(Program, PrintServerDemandingAPasswordGetsNoPromptAndTheRunGoesOn) {
     EXPECT_TRUE(cups.jobStates().empty());
 }
 
+// Ctrl-C once the job exists, over a slow link to the scheduler and over
+// one that stalls the page and trickles its answer: the job is finished or
+// taken back within the hard copy's limit, never left half-made.
 TEST(Program, CtrlCDuringASlowHardCopyLeavesNoHalfMadeJob) {
     if (const std::string reason = CupsSandbox::unavailableReason(); !reason.empty()) {
         GTEST_SKIP() << reason;
     }
-    CupsSandbox cups;
-    ASSERT_TRUE(cups.running());
-    cups.useFromHere();
-    // A slow link to the scheduler: every request arrives late.
-    testing::HostileServer link(testing::HostileServer::Kind::SlowProxy, 150ms, cups.socket());
-    ::setenv("CUPS_SERVER", link.address().c_str(), 1);
-    PtyProcess p({kProgram});
-    ::setenv("CUPS_SERVER", cups.socket().c_str(), 1);
-    ASSERT_TRUE(atFirstPrompt(p));
-    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
-    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
-    p.send("y");
-    // Once the job exists, the user gives up on it.
-    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return !cups.jobStates().empty(); }));
-    p.send("\x03");
-    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
-    // The job is finished or taken back, never left half-made, within the
-    // hard copy's time limit.
-    EXPECT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return cups.noHalfMadeJob(); }, 11s));
-    EXPECT_EQ(cups.jobStates().size(), 1U);
+    using Kind = testing::HostileServer::Kind;
+    for (const auto& [kind, interval] :
+         {std::pair{Kind::SlowProxy, 150ms}, std::pair{Kind::ProxyStallsDocument, 200ms}}) {
+        CupsSandbox cups;
+        ASSERT_TRUE(cups.running());
+        cups.useFromHere();
+        testing::HostileServer link(kind, interval, cups.socket());
+        ::setenv("CUPS_SERVER", link.address().c_str(), 1);
+        PtyProcess p({kProgram});
+        ::setenv("CUPS_SERVER", cups.socket().c_str(), 1);
+        ASSERT_TRUE(atFirstPrompt(p));
+        ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+        ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+        p.send("y");
+        // Once the job exists, the user gives up on it.
+        ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return !cups.jobStates().empty(); }));
+        p.send("\x03");
+        EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
+        EXPECT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return cups.noHalfMadeJob(); }, 11s));
+        EXPECT_EQ(cups.jobStates().size(), 1U);
+    }
 }
 
 // Ending the program during a hard copy leaves the terminal to nobody: the
