@@ -187,14 +187,14 @@ CupsSpooler::CupsSpooler(std::chrono::milliseconds timeLimit) : timeLimit_(timeL
 
 CupsSpooler::~CupsSpooler() = default;
 
+std::chrono::milliseconds CupsSpooler::share(double fraction) const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit_ * fraction);
+}
+
 void CupsSpooler::startClock() {
-    const auto start = Clock::now();
-    jobStart_ = start;
-    const auto share = [this](double fraction) {
-        return std::chrono::duration_cast<Clock::duration>(timeLimit_ * fraction);
-    };
-    deadline_ = start + share(kWorkShare);
-    cancelDeadline_ = start + share(kCancelShare);
+    jobStart_ = Clock::now();
+    deadline_ = jobStart_ + share(kWorkShare);
+    cancelDeadline_ = jobStart_ + share(kCancelShare);
 }
 
 namespace {
@@ -242,11 +242,7 @@ void readReport(const std::string& lines, int& jobId, bool& settled) {
 }  // namespace
 
 void CupsSpooler::runJob(const std::function<void()>& job) {
-    const auto start = Clock::now();
-    const auto limit = start + timeLimit_;
-    const auto share = [this](double fraction) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit_ * fraction);
-    };
+    const auto limit = Clock::now() + timeLimit_;
     startClock();
     // The hard copy's first process (the supervisor) holds the write end;
     // it closes when that process ends.
@@ -284,9 +280,6 @@ void CupsSpooler::runJob(const std::function<void()>& job) {
 }
 
 void CupsSpooler::superviseJob(const std::function<void()>& job) {
-    const auto share = [this](double fraction) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit_ * fraction);
-    };
     std::array<int, 2> reports{-1, -1};
     if (::pipe2(reports.data(), O_CLOEXEC) != 0) {
         return;

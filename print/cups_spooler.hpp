@@ -46,6 +46,8 @@ class CupsSpooler final : public PrintSpooler {
     using Clock = std::chrono::steady_clock;
     // Sets the deadlines, counted from now.
     void startClock();
+    // The given fraction of the time limit.
+    std::chrono::milliseconds share(double fraction) const;
     // In the hard copy's first process: runs the job in a process of its
     // own, ends it at its share of the limit, and cancels the job it
     // created if it did not settle it.
