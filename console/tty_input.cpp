@@ -149,14 +149,17 @@ bool TtyTerminal::waitForInput() {
     flush();
     // The handlers write to the wake pipe, so a resize or a return from a
     // stop that lands just before the wait still ends it. In the background
-    // the terminal's input is the shell's: only the pipe is waited on, and
-    // now and then the program looks whether fg (which sends no signal to a
-    // running job) has made it the foreground again.
-    std::array<pollfd, 2> waiting{
-        {{signal_restore::wakeDescriptor(), POLLIN, 0}, {fd_, POLLIN, 0}}};
+    // the terminal's input is the shell's: the terminal is watched only for
+    // a hang-up, and now and then the program looks whether fg (which sends
+    // no signal to a running job) has made it the foreground again.
+    std::array<pollfd, 2> waiting{{{signal_restore::wakeDescriptor(), POLLIN, 0},
+                                   {fd_, static_cast<short>(holding ? POLLIN : 0), 0}}};
     const nfds_t first = waiting[0].fd >= 0 ? 0 : 1;
-    const nfds_t count = holding ? 2 - first : 1 - first;
-    const int ready = ::poll(waiting.data() + first, count, holding ? -1 : kBackgroundCheckMs);
+    const int ready = ::poll(waiting.data() + first, 2 - first, holding ? -1 : kBackgroundCheckMs);
+    if (ready > 0 && (waiting[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        closed_ = true;
+        return false;
+    }
     if (!holding) {
         signal_restore::drainWake();
         signal_restore::takeBackIfForeground();
@@ -170,11 +173,6 @@ bool TtyTerminal::waitForInput() {
     if ((waiting[0].revents & POLLIN) != 0) {
         signal_restore::drainWake();
         serviceSignals();
-        return true;
-    }
-    if ((waiting[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        closed_ = true;
-        return false;
     }
     return true;
 }

@@ -147,6 +147,29 @@ TEST(Terminal, CtrlZWithNoShellToStopForKeepsTheTerminal) {
     EXPECT_FALSE(p.screen().cursorVisible());
 }
 
+// Running again after bg, the program waits in the background, looking now
+// and then whether it is in the foreground again: a poll with a time limit.
+bool waitingInTheBackground(PtyProcess& p, pid_t program) {
+    const std::string syscall = "/proc/" + std::to_string(program) + "/syscall";
+    return p.waitUntil([&](const VirtualTerminal&) {
+        std::string number;
+        std::string fds;
+        std::string count;
+        std::string wait;
+        std::ifstream(syscall) >> number >> fds >> count >> wait;
+        return number == "7" && wait != "0xffffffff" && wait != "0xffffffffffffffff";
+    });
+}
+
+// True once the process has ended (gone, or a zombie no one reaped).
+bool ended(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string id;
+    std::string name;
+    std::string state;
+    return !(stat >> id >> name >> state) || state == "Z";
+}
+
 // Ctrl-Z, then bg: in the background the program leaves the shell's
 // terminal alone; fg brings the picture back and keys work.
 TEST(Terminal, InTheBackgroundAfterCtrlZAndBgTheTerminalIsTheShells) {
@@ -159,19 +182,11 @@ TEST(Terminal, InTheBackgroundAfterCtrlZAndBgTheTerminalIsTheShells) {
         return s.text().find("Stopped") != std::string::npos;
     })) << dump(p.screen());
     p.send("bg\r");
-    // Running again, it waits in the background for nothing but its own
-    // wake-up pipe: a poll of one descriptor.
-    const std::string syscall = "/proc/" + std::to_string(program) + "/syscall";
-    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) {
-        std::string number;
-        std::string fds;
-        std::string count;
-        std::ifstream(syscall) >> number >> fds >> count;
-        return number == "7" && count == "0x1";
-    })) << dump(p.screen());
+    ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
     EXPECT_FALSE(p.screen().alternateScreen()) << dump(p.screen());
     EXPECT_TRUE(p.screen().cursorVisible());
     EXPECT_EQ(p.screen().text().find("NOVEMRA"), std::string::npos) << dump(p.screen());
+    EXPECT_EQ(::kill(program, 0), 0);
 
     p.send("fg\r");
     ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
@@ -266,6 +281,27 @@ TEST(Terminal, ATerminalThatCannotAddressTheCursorIsRefusedUntouched) {
     EXPECT_NE(error.find("TERM=dumb"), std::string::npos) << error;
     EXPECT_TRUE(shell.modesRestored());
     EXPECT_EQ(shell.process().bytesReceived(), 0U);
+}
+
+// A program in the background that no shell will send SIGHUP (disowned)
+// still notices its terminal hang up, and ends.
+TEST(Terminal, AHangUpReachesADisownedProgramInTheBackground) {
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("PS1='$ '; " + kProgram + "\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    const pid_t program = testing::firstChildOf(p.pid());
+    p.send("\x1a");
+    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return s.text().find("Stopped") != std::string::npos;
+    })) << dump(p.screen());
+    p.send("bg; disown\r");
+    ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
+    p.hangUp();
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!ended(program) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(ended(program));
 }
 
 }  // namespace
