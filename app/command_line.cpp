@@ -41,6 +41,8 @@ CommandLine refuse(std::string line) {
     return result;
 }
 
+constexpr const char* kOneSource = "one puzzle or one file at a time; try 'novemra --help'";
+
 CommandLine unknown(std::string_view argument) {
     return refuse("unknown argument '" + std::string(argument) + "'; try 'novemra --help'");
 }
@@ -78,7 +80,7 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                               " needs a file name (- for standard input); try 'novemra --help'");
             }
             if (sourceGiven) {
-                return refuse("one puzzle or one file at a time; try 'novemra --help'");
+                return refuse(kOneSource);
             }
             result.file = std::string(word(rest[++at]));
             continue;
@@ -96,7 +98,7 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                           " cells; a puzzle has " + std::to_string(kPuzzleCells));
         }
         if (sourceGiven) {
-            return refuse("one puzzle or one file at a time; try 'novemra --help'");
+            return refuse(kOneSource);
         }
         result.puzzle = *puzzle;
     }

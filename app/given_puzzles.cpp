@@ -37,7 +37,7 @@ class NoScreen final : public ConsoleTerminal {
 // input for "-". Closed when it goes.
 class PuzzleSource {
   public:
-    explicit PuzzleSource(const std::string& name) : name_(name) {
+    explicit PuzzleSource(const std::string& name) {
         if (name == "-") {
             label_ = "standard input";
             in_ = stdin;
@@ -64,7 +64,6 @@ class PuzzleSource {
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
-    std::string name_;
     std::string label_;
     std::string error_;
     std::unique_ptr<std::FILE, Closer> owned_;

@@ -150,15 +150,23 @@ TEST(Terminal, CtrlZWithNoShellToStopForKeepsTheTerminal) {
 // Running again after bg, the program waits in the background, looking now
 // and then whether it is in the foreground again: a poll with a time limit.
 bool waitingInTheBackground(PtyProcess& p, pid_t program) {
-    const std::string syscall = "/proc/" + std::to_string(program) + "/syscall";
     return p.waitUntil([&](const VirtualTerminal&) {
-        std::string number;
-        std::string fds;
-        std::string count;
-        std::string wait;
-        std::ifstream(syscall) >> number >> fds >> count >> wait;
-        return number == "7" && wait != "0xffffffff" && wait != "0xffffffffffffffff";
+        return testing::pollWait(program) == testing::PollWait::WithTimeLimit;
     });
+}
+
+// Starts the program from the interactive shell in p and suspends it with
+// Ctrl-Z; its process id, or -1 when it never got there.
+pid_t startAndSuspendFromTheShell(PtyProcess& p) {
+    p.send("PS1='$ '; " + kProgram + "\r");
+    if (!atFirstPrompt(p)) {
+        return -1;
+    }
+    const pid_t program = testing::firstChildOf(p.pid());
+    p.send("\x1a");
+    const bool stopped = p.waitUntil(
+        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; });
+    return stopped ? program : -1;
 }
 
 // True once the process has ended (gone, or a zombie no one reaped).
@@ -174,13 +182,8 @@ bool ended(pid_t pid) {
 // terminal alone; fg brings the picture back and keys work.
 TEST(Terminal, InTheBackgroundAfterCtrlZAndBgTheTerminalIsTheShells) {
     PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
-    p.send("PS1='$ '; " + kProgram + "\r");
-    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
-    const pid_t program = testing::firstChildOf(p.pid());
-    p.send("\x1a");
-    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
-        return s.text().find("Stopped") != std::string::npos;
-    })) << dump(p.screen());
+    const pid_t program = startAndSuspendFromTheShell(p);
+    ASSERT_GT(program, 0) << dump(p.screen());
     p.send("bg\r");
     ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
     EXPECT_FALSE(p.screen().alternateScreen()) << dump(p.screen());
@@ -287,13 +290,8 @@ TEST(Terminal, ATerminalThatCannotAddressTheCursorIsRefusedUntouched) {
 // still notices its terminal hang up, and ends.
 TEST(Terminal, AHangUpReachesADisownedProgramInTheBackground) {
     PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
-    p.send("PS1='$ '; " + kProgram + "\r");
-    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
-    const pid_t program = testing::firstChildOf(p.pid());
-    p.send("\x1a");
-    ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
-        return s.text().find("Stopped") != std::string::npos;
-    })) << dump(p.screen());
+    const pid_t program = startAndSuspendFromTheShell(p);
+    ASSERT_GT(program, 0) << dump(p.screen());
     p.send("bg; disown\r");
     ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
     p.hangUp();

@@ -171,20 +171,8 @@ bool PtyProcess::waitUntilWaitingForInput(std::chrono::milliseconds timeout) {
 }
 
 bool PtyProcess::waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds timeout) {
-    // /proc/PID/syscall names the call the process is blocked in and its
-    // arguments: poll (7 on x86-64) with a timeout of -1.
-    const std::string path = "/proc/" + std::to_string(pid) + "/syscall";
-    return waitUntil(
-        [&](const VirtualTerminal&) {
-            std::ifstream in(path);
-            std::string number;
-            std::string fds;
-            std::string count;
-            std::string wait;
-            in >> number >> fds >> count >> wait;
-            return number == "7" && (wait == "0xffffffff" || wait == "0xffffffffffffffff");
-        },
-        timeout);
+    return waitUntil([&](const VirtualTerminal&) { return pollWait(pid) == PollWait::Forever; },
+                     timeout);
 }
 
 bool PtyProcess::nobodyHoldsTheTerminal() const {
@@ -203,6 +191,23 @@ void PtyProcess::resize(int rows, int columns) {
 void PtyProcess::hangUp() {
     ::close(master_);
     master_ = -1;
+}
+
+PollWait pollWait(pid_t pid) {
+    // /proc/PID/syscall names the call the process is blocked in and its
+    // arguments: poll (7 on x86-64), its descriptors, their count, and its
+    // timeout (-1 for none).
+    std::ifstream in("/proc/" + std::to_string(pid) + "/syscall");
+    std::string number;
+    std::string fds;
+    std::string count;
+    std::string wait;
+    in >> number >> fds >> count >> wait;
+    if (number != "7") {
+        return PollWait::NotPolling;
+    }
+    return wait == "0xffffffff" || wait == "0xffffffffffffffff" ? PollWait::Forever
+                                                                : PollWait::WithTimeLimit;
 }
 
 pid_t firstChildOf(pid_t parent) {

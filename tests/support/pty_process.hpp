@@ -77,6 +77,10 @@ class PtyProcess {
     std::string received_;
 };
 
+// Whether a process is blocked in poll, and with what time limit.
+enum class PollWait { NotPolling, Forever, WithTimeLimit };
+PollWait pollWait(pid_t pid);
+
 // The first child of a process (a shell's job); -1 when it has none.
 pid_t firstChildOf(pid_t parent);
 
