@@ -47,7 +47,7 @@ class Occupancy {
                 }
                 const Units units = unitsOf(row, column);
                 const auto bit = static_cast<unsigned>(1U << (digit - 1));
-                if ((taken(units) & bit) != 0) {
+                if ((free(units) & bit) == 0) {
                     return false;
                 }
                 add(units, bit);
@@ -56,19 +56,22 @@ class Occupancy {
         return true;
     }
 
-    unsigned taken(Units units) const {
-        return static_cast<unsigned>(masks_[units.row] | masks_[units.column] | masks_[units.box]);
+    // The digits none of the cell's units holds yet.
+    unsigned free(Units units) const {
+        return ~static_cast<unsigned>(masks_[units.row] | masks_[units.column] |
+                                      masks_[units.box]) &
+               kAllDigits;
     }
     void add(Units units, unsigned bit) {
         masks_[units.row] |= static_cast<DigitMask>(bit);
         masks_[units.column] |= static_cast<DigitMask>(bit);
         masks_[units.box] |= static_cast<DigitMask>(bit);
     }
-    void remove(Units units, unsigned bit) {
-        const auto kept = static_cast<DigitMask>(~bit);
-        masks_[units.row] &= kept;
-        masks_[units.column] &= kept;
-        masks_[units.box] &= kept;
+    // Takes out the bits of digits the units hold and puts in the others.
+    void flip(Units units, unsigned bits) {
+        masks_[units.row] ^= static_cast<DigitMask>(bits);
+        masks_[units.column] ^= static_cast<DigitMask>(bits);
+        masks_[units.box] ^= static_cast<DigitMask>(bits);
     }
 
   private:
@@ -115,13 +118,12 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
         return run;
     }
 
-    // The listed cells in slot order, their slots, and the digit each was
-    // last given. The search walks these arrays, writes every change through
-    // to the grid, and sets the slot pointer wherever it can be observed: at
-    // a draw, a poll and the end.
+    // The listed cells in slot order and their slots. The search walks
+    // these arrays, writes every change through to the grid, and sets the
+    // slot pointer wherever it can be observed: at a draw, a poll and the
+    // end.
     std::array<BlankCell, kMaxBlanks> cells{};
     std::array<BlankSlot, kMaxBlanks> slots{};
-    std::array<unsigned, kMaxBlanks> values{};
     std::size_t count = 0;
     for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
         const CellCode code = puzzle.blanks.at(slot);
@@ -133,33 +135,37 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
         ++count;
     }
 
+    if (count == 0) {
+        puzzle.currentSlot = kFirstSlot;
+        puzzle.status = SolveStatus::Solved;
+        return run;
+    }
+
+    // For each cell on the path: the digit placed there (as its bit) and
+    // the digits it has yet to try. The cells before a cell stay as they
+    // are while it is on the path, so the digits free for it when the
+    // search arrived stay free until it steps back past it; trying them in
+    // ascending order is what a scan of every digit above the cell's value
+    // would do, without looking at the masks again.
+    std::array<unsigned, kMaxBlanks> placedBit{};
+    std::array<unsigned, kMaxBlanks> untried{};
+
     const bool drawing = speed != SpeedMode::ExtraFast;
     Grid& grid = puzzle.grid;
     std::int64_t placements = 0;
     std::int64_t stepsBack = 0;
     std::size_t index = 0;
-    // Going forward a cell holds 0; reached by stepping back it holds the
-    // last digit tried, whose bit the step back took out of the masks. The
-    // lowest free digit above that value is the first one the ascending
-    // trial of every digit would accept.
-    unsigned value = 0;
+    unsigned candidates = occupancy.free(cells[0].units);
     for (;;) {
-        if (index == count) {
-            puzzle.currentSlot = count == 0 ? kFirstSlot : nextSlot(slots[count - 1]);
-            puzzle.status = SolveStatus::Solved;
-            break;
-        }
-        const BlankCell cell = cells[index];
-        const unsigned above = (~occupancy.taken(cell.units) & kAllDigits) >> value;
-
-        if (above != 0) {
-            const unsigned digit = value + static_cast<unsigned>(std::countr_zero(above)) + 1;
-            occupancy.add(cell.units, 1U << (digit - 1));
-            values[index] = digit;
-            grid.set(cell.row, cell.column, static_cast<int>(digit));
+        if (candidates != 0) {
+            const BlankCell& cell = cells[index];
+            const unsigned bit = candidates & (0U - candidates);
+            placedBit[index] = bit;
+            untried[index] = candidates ^ bit;
+            occupancy.add(cell.units, bit);
+            grid.set(cell.row, cell.column, std::countr_zero(bit) + 1);
             ++placements;
             ++index;
-            value = 0;
             if (drawing) {
                 puzzle.currentSlot = slots[index - 1];
                 drawGrid(grid, terminal);
@@ -167,10 +173,16 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
                 puzzle.currentSlot = nextSlot(slots[index - 1]);
                 drawGrid(grid, terminal);
             }
+            if (index == count) {
+                puzzle.currentSlot = nextSlot(slots[count - 1]);
+                puzzle.status = SolveStatus::Solved;
+                break;
+            }
+            candidates = occupancy.free(cells[index].units);
             continue;
         }
 
-        grid.set(cell.row, cell.column, kBlank);
+        grid.set(cells[index].row, cells[index].column, kBlank);
         ++stepsBack;
         if (index == 0) {
             puzzle.currentSlot = previousSlot(slots[0]);
@@ -178,8 +190,10 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
             break;
         }
         --index;
-        value = values[index];
-        occupancy.remove(cells[index].units, 1U << (value - 1));
+        // The step back takes the cell's digit out of its units; the next
+        // digit it tries goes in with the next placement.
+        occupancy.flip(cells[index].units, placedBit[index]);
+        candidates = untried[index];
         puzzle.currentSlot = slots[index];
         if (terminal.pollKey() == kQuitKey || terminal.closed()) {
             run.flow = Flow::Quit;
