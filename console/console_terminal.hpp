@@ -2,6 +2,7 @@
 // Positions are 1-based (row, column); row 1 is the top line.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -63,6 +64,16 @@ class ConsoleTerminal {
     // True once the terminal is gone; the program then ends. Not virtual:
     // the search asks at every step back.
     bool closed() const { return closed_; }
+    // Polls once, as pollKey does, and tells whether the key taken is key.
+    // The search polls so at every step back; a poll the terminal has said
+    // will find nothing ends here after a few loads, with no call.
+    bool pollForKey(std::string_view key) {
+        if (quietPolls_ > 0 && attention_->load(std::memory_order_relaxed) == 0) {
+            --quietPolls_;
+            return false;
+        }
+        return pollKey() == key;
+    }
 
     void printLine(std::string_view text) { print({text}, LineEnd::Yes); }
     void printText(std::string_view text) { print({text}, LineEnd::No); }
@@ -71,6 +82,15 @@ class ConsoleTerminal {
   protected:
     // Set by a terminal when it finds it has gone away.
     bool closed_ = false;
+    // How many of the coming polls may end at once with no key, as long as
+    // *attention_ stays 0. A terminal that reads only when told that input
+    // came (or now and then) counts these down itself; at 0, as for a
+    // terminal that leaves it so, every poll is a call to pollKey.
+    int quietPolls_ = 0;
+    const std::atomic<unsigned>* attention_ = &kNothingNoted;
+
+  private:
+    static constexpr std::atomic<unsigned> kNothingNoted{0};
 };
 
 // The key character the program gives meaning to besides letters and digits.

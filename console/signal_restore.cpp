@@ -333,6 +333,10 @@ bool noted() {
     return state.notes.load(std::memory_order_relaxed) != 0;
 }
 
+const std::atomic<unsigned>& notes() {
+    return state.notes;
+}
+
 bool take(Note which) {
     const auto bit = static_cast<unsigned>(which);
     if ((state.notes.load(std::memory_order_relaxed) & bit) == 0) {

@@ -10,6 +10,7 @@
 
 #include <termios.h>
 
+#include <atomic>
 #include <string_view>
 
 namespace novemra::signal_restore {
@@ -46,6 +47,9 @@ bool takeBackIfForeground();
 
 // A cheap look at whether any note is there to take.
 bool noted();
+// The notes themselves, nonzero while any is there, for a look without a
+// call.
+const std::atomic<unsigned>& notes();
 // True when the note was there; it is cleared, so each is taken once.
 bool take(Note which);
 // Readable when a handler noted a resize or a return from a stop, so a wait

@@ -29,16 +29,12 @@ constexpr int kBackgroundCheckMs = 200;
 
 }  // namespace
 
-bool TtyTerminal::readDue() {
-    if (pollsSinceClockCheck_ < kPollsPerClockCheck) {
-        return false;
-    }
-    pollsSinceClockCheck_ = 0;
+bool TtyTerminal::readDue() const {
     return std::chrono::steady_clock::now() - lastRead_ >= kReadInterval;
 }
 
 void TtyTerminal::checkClockAtNextPoll() {
-    pollsSinceClockCheck_ = kPollsPerClockCheck;
+    quietPolls_ = 0;
 }
 
 void TtyTerminal::readAvailable() {
@@ -84,18 +80,22 @@ std::string TtyTerminal::pollKey(std::string* pasted) {
     if (pasted != nullptr) {
         pasted->clear();
     }
-    // The poll the search makes at every step back: nothing noted by the
-    // signal handlers, nothing held, no clock check due. A few loads, no
-    // system call; the rest is kept out of line so this stays cheap.
-    if (++pollsSinceClockCheck_ < kPollsPerClockCheck && !signal_restore::noted() &&
-        !resizeEventPending_ && !closed_ && !decoder_.waitingForMore()) {
+    // Most polls: nothing noted by the signal handlers, no clock check due.
+    // The search makes these without a call (ConsoleTerminal::pollForKey).
+    if (quietPolls_ > 0 && !signal_restore::noted()) {
+        --quietPolls_;
         return {};
     }
-    return pollAttentively(pasted);
+    const int left = quietPolls_;
+    std::string key = pollAttentively(pasted, left == 0 && readDue());
+    // Polls may end at once again while nothing is held that a poll must
+    // act on; the count towards the next clock check goes on.
+    const bool quiet = !resizeEventPending_ && !closed_ && !decoder_.waitingForMore();
+    quietPolls_ = quiet ? (left == 0 ? kPollsPerClockCheck : left) - 1 : 0;
+    return key;
 }
 
-std::string TtyTerminal::pollAttentively(std::string* pasted) {
-    const bool due = readDue();
+std::string TtyTerminal::pollAttentively(std::string* pasted, bool due) {
     serviceSignals();
     if (resizeEventPending_) {
         // A resize is an event without a character; it discards nothing.

@@ -87,7 +87,8 @@ TtyTerminal::TtyTerminal(int fd, const termios& saved, TerminalDescription descr
         signal_restore::install(plan);
     }
     // Input arriving raises SIGIO, so a poll with nothing to read costs no
-    // system call.
+    // system call; the polls between clock checks only look at the notes.
+    attention_ = &signal_restore::notes();
     ::fcntl(fd_, F_SETOWN, ::getpid());
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_ASYNC);
 
@@ -137,6 +138,7 @@ void TtyTerminal::serviceSignals() {
     if (signal_restore::take(signal_restore::Note::Resized)) {
         readWindowSize();
         resizeEventPending_ = true;
+        quietPolls_ = 0;  // the next poll takes the event
         changed = true;
     }
     if (signal_restore::take(signal_restore::Note::Resumed)) {

@@ -86,10 +86,11 @@ class TtyTerminal final : public ConsoleTerminal {
     // Reads whatever the terminal has sent into the decoder.
     void readAvailable();
     // pollKey when something may need doing: a note from the handlers, a
-    // held sequence, a clock check.
-    std::string pollAttentively(std::string* pasted);
-    // True when the terminal should be read although no input was noted.
-    bool readDue();
+    // held sequence, a clock check; due when the clock says to read.
+    std::string pollAttentively(std::string* pasted, bool due);
+    // True when the last read is long enough ago that the terminal should
+    // be read although no input was noted.
+    bool readDue() const;
     void checkClockAtNextPoll();
     // Takes the next event, waiting a short time for the rest of a sequence
     // cut short.
@@ -112,9 +113,6 @@ class TtyTerminal final : public ConsoleTerminal {
     int shownLine_ = -1;
     int shownColumn_ = -1;
     bool resizeEventPending_ = false;
-    // A read is made now and then even without a note of input (see
-    // readDue).
-    int pollsSinceClockCheck_ = 0;
     std::chrono::steady_clock::time_point lastRead_{};
 };
 

@@ -195,7 +195,7 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
         occupancy.flip(cells[index].units, placedBit[index]);
         candidates = untried[index];
         puzzle.currentSlot = slots[index];
-        if (terminal.pollKey() == kQuitKey || terminal.closed()) {
+        if (terminal.pollForKey(kQuitKey) || terminal.closed()) {
             run.flow = Flow::Quit;
             break;
         }

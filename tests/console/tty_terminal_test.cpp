@@ -17,6 +17,7 @@
 
 #include "console/grid_picture.hpp"
 #include "console/memory_terminal.hpp"
+#include "console/signal_restore.hpp"
 #include "support/virtual_terminal.hpp"
 
 namespace novemra {
@@ -253,6 +254,19 @@ TEST_F(TtyTerminalTest, KeysArriveOneAtATimeAndTypeAheadIsDropped) {
     type("\x1b[Ay");
     EXPECT_EQ(terminal_->pollKey(), "");
     EXPECT_EQ(terminal_->pollKey(), "");
+}
+
+// The search's polls between clock checks make no call, but a key the
+// handlers noted is still taken at the very next one.
+TEST_F(TtyTerminalTest, AKeyNotedBetweenClockChecksIsTakenAtTheNextPoll) {
+    EXPECT_FALSE(terminal_->pollForKey("x"));  // reads; the next polls may be quiet
+    type("x");
+    for (int waited = 0; !signal_restore::noted() && waited < 10000; ++waited) {
+        ::poll(nullptr, 0, 1);  // the SIGIO handler runs in its own time
+    }
+    ASSERT_TRUE(signal_restore::noted());
+    EXPECT_TRUE(terminal_->pollForKey("x"));
+    EXPECT_FALSE(terminal_->pollForKey("x"));
 }
 
 TEST_F(TtyTerminalTest, ResizeIsAKeyWithoutCharacterThatKeepsTheQueue) {
