@@ -82,6 +82,39 @@ INSTANTIATE_TEST_SUITE_P(AllLevels, StoredPuzzleSearch,
                                            LevelCounts{TestLevel::Xtreme, 15436, 15383}),
                          testing::LevelParamName());
 
+// Whenever the keyboard is looked at, the grid and the slot pointer are the
+// search's state: the listed cells up to the slot hold digits that clash
+// nowhere (the one at the slot the digit it goes on from), the rest are
+// blank. "x" can end the search at any of these moments.
+TEST(Solver, AtEveryPollTheGridAndSlotAreTheSearchState) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillTestPuzzle(puzzle, TestLevel::Xtreme);
+    MemoryTerminal terminal;
+    std::string broken;
+    terminal.onPoll([&](MemoryTerminal& t) {
+        for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0 && broken.empty();
+             slot = nextSlot(slot)) {
+            const CellCode code = puzzle.blanks.at(slot);
+            const int value = puzzle.grid.at(cellRow(code), cellColumn(code));
+            const bool onPath = slot <= puzzle.currentSlot;
+            if (onPath ? (value < 1 || value > 9) : value != kBlank) {
+                broken.append("slot ").append(std::to_string(slot));
+            }
+        }
+        if (broken.empty() && givensClash(puzzle)) {
+            broken = "digits clash";
+        }
+        if (!broken.empty()) {
+            broken.append(" at poll ").append(std::to_string(t.pollCount()));
+            t.close();
+        }
+    });
+    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    EXPECT_EQ(broken, "");
+    EXPECT_EQ(run.stepsBack, 15383);
+}
+
 // The two typed-in puzzles that work the search hardest: tens of millions
 // of steps, each counted exactly, so a faster way of finding the next digit
 // must still make the very same search.
