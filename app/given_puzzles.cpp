@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "console/console_terminal.hpp"
+#include "console/no_screen.hpp"
 #include "puzzle/puzzle_text.hpp"
 #include "solver/solver.hpp"
 
@@ -15,23 +15,6 @@ namespace {
 
 constexpr int kExitUnsolvable = 1;
 constexpr int kExitBadInput = 2;
-
-// A terminal with no screen and no keys: the search without a screen.
-class NoScreen final : public ConsoleTerminal {
-  public:
-    void hideCursor() override {}
-    void setColour(int, int) override {}
-    void clear() override {}
-    void locate(int, int) override {}
-    void print(std::initializer_list<PrintItem>, LineEnd) override {}
-    std::string pollKey(std::string* pasted) override {
-        if (pasted != nullptr) {
-            pasted->clear();
-        }
-        return {};
-    }
-    bool waitForInput() override { return false; }
-};
 
 // The puzzle file named on the command line, open for reading: standard
 // input for "-". Closed when it goes.

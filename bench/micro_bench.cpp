@@ -4,6 +4,7 @@
 
 #include "console/grid_picture.hpp"
 #include "console/memory_terminal.hpp"
+#include "console/no_screen.hpp"
 #include "puzzle/test_puzzles.hpp"
 #include "scanning_search.hpp"
 #include "solver/solver.hpp"
@@ -34,30 +35,13 @@ void BM_SolveHardExtraFast(benchmark::State& state) {
 }
 BENCHMARK(BM_SolveHardExtraFast)->Unit(benchmark::kMillisecond);
 
-// A terminal at which nobody types: like the real one with no input
-// noted, it lets 255 polls in 256 end without a call.
-class QuietTerminal final : public ConsoleTerminal {
-  public:
-    void hideCursor() override {}
-    void setColour(int, int) override {}
-    void clear() override {}
-    void locate(int, int) override {}
-    void print(std::initializer_list<PrintItem>, LineEnd) override {}
-    std::string pollKey(std::string* pasted) override {
-        if (pasted != nullptr) {
-            pasted->clear();
-        }
-        quietPolls_ = 255;
-        return {};
-    }
-    bool waitForInput() override { return false; }
-};
-
 // The search alone on the two typed-in puzzles that work it hardest, and
 // the scanning search it replaced on the same puzzles, so the ratio comes
 // from one run on one machine.
 void solveTyped(benchmark::State& state, std::string_view text) {
-    QuietTerminal terminal;
+    // Nobody types: like the real terminal with no input noted, the polls
+    // make no call.
+    NoScreen terminal;
     for (auto _ : state) {
         state.PauseTiming();
         PuzzleState puzzle = testing::puzzleFrom(text);

@@ -67,11 +67,11 @@ class Occupancy {
         masks_[units.column] |= static_cast<DigitMask>(bit);
         masks_[units.box] |= static_cast<DigitMask>(bit);
     }
-    // Takes out the bits of digits the units hold and puts in the others.
-    void flip(Units units, unsigned bits) {
-        masks_[units.row] ^= static_cast<DigitMask>(bits);
-        masks_[units.column] ^= static_cast<DigitMask>(bits);
-        masks_[units.box] ^= static_cast<DigitMask>(bits);
+    void remove(Units units, unsigned bit) {
+        const auto kept = static_cast<DigitMask>(~bit);
+        masks_[units.row] &= kept;
+        masks_[units.column] &= kept;
+        masks_[units.box] &= kept;
     }
 
   private:
@@ -192,7 +192,7 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
         --index;
         // The step back takes the cell's digit out of its units; the next
         // digit it tries goes in with the next placement.
-        occupancy.flip(cells[index].units, placedBit[index]);
+        occupancy.remove(cells[index].units, placedBit[index]);
         candidates = untried[index];
         puzzle.currentSlot = slots[index];
         if (terminal.pollForKey(kQuitKey) || terminal.closed()) {
