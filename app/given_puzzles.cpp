@@ -5,9 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "console/no_screen.hpp"
 #include "puzzle/puzzle_text.hpp"
-#include "solver/solver.hpp"
+#include "solver/first_solution.hpp"
 
 namespace novemra {
 
@@ -42,6 +41,7 @@ class PuzzleSource {
         return "novemra: " + label_ + " " + reader.error();
     }
     std::string emptyError() const { return "novemra: " + label_ + ": no puzzle in it"; }
+    const std::string& label() const { return label_; }
 
   private:
     struct Closer {
@@ -53,12 +53,20 @@ class PuzzleSource {
     std::FILE* in_ = nullptr;
 };
 
+// Where a puzzle came from, to name it on standard error: the file's label
+// and the line it began on, or no label for the puzzle argument.
+struct PuzzleOrigin {
+    std::string_view label;
+    int line = 0;
+};
+
 // Calls take with each puzzle the command line gives, as it is read.
 // False with error set when the input is bad.
 bool forEachGivenPuzzle(const CommandLine& command,
-                        const std::function<void(const StoredPuzzle&)>& take, std::string& error) {
+                        const std::function<void(const StoredPuzzle&, const PuzzleOrigin&)>& take,
+                        std::string& error) {
     if (command.puzzle) {
-        take(*command.puzzle);
+        take(*command.puzzle, PuzzleOrigin{});
         return true;
     }
     if (!command.file) {
@@ -76,7 +84,7 @@ bool forEachGivenPuzzle(const CommandLine& command,
         switch (reader.next(puzzle)) {
             case PuzzleReader::Result::Puzzle:
                 any = true;
-                take(puzzle);
+                take(puzzle, PuzzleOrigin{source.label(), reader.puzzleLine()});
                 continue;
             case PuzzleReader::Result::Error:
                 error = source.readError(reader);
@@ -97,7 +105,9 @@ bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puz
                       std::string& error) {
     std::vector<StoredPuzzle> read;
     if (!forEachGivenPuzzle(
-            command, [&read](const StoredPuzzle& puzzle) { read.push_back(puzzle); }, error)) {
+            command,
+            [&read](const StoredPuzzle& puzzle, const PuzzleOrigin&) { read.push_back(puzzle); },
+            error)) {
         return false;
     }
     puzzles = std::move(read);
@@ -105,17 +115,17 @@ bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puz
 }
 
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
-    NoScreen screen;
     bool anyUnsolvable = false;
     std::string line;
     std::string error;
     const bool read = forEachGivenPuzzle(
         command,
-        [&](const StoredPuzzle& given) {
+        [&](const StoredPuzzle& given, const PuzzleOrigin& origin) {
             PuzzleState puzzle;
             resetPuzzle(puzzle);
             fillPuzzle(puzzle, given);
-            solvePuzzle(puzzle, SpeedMode::ExtraFast, screen);
+            // The answer the screen's search ends with, found directly.
+            const bool several = solveFirstInOrder(puzzle).severalSolutions;
             line.clear();
             if (puzzle.status == SolveStatus::Solved) {
                 for (int row = 1; row <= kGridSize; ++row) {
@@ -129,6 +139,17 @@ int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* er
             }
             line.push_back('\n');
             std::fputs(line.c_str(), out);
+            if (several) {
+                // After the answer it is about, on the other stream.
+                std::fflush(out);
+                if (origin.label.empty()) {
+                    std::fputs("novemra: the puzzle has several solutions\n", err);
+                } else {
+                    std::fprintf(err, "novemra: %.*s line %d: several solutions\n",
+                                 static_cast<int>(origin.label.size()), origin.label.data(),
+                                 origin.line);
+                }
+            }
         },
         error);
     if (std::fflush(out) != 0 && read) {

@@ -18,9 +18,10 @@ namespace novemra {
 bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puzzles,
                       std::string& error);
 
-// Solves each given puzzle as it is read, with the same search the screen
-// shows, and writes one line for each to out: its solution as 81 digits, or
-// "unsolvable". Returns the exit status: 0 when every puzzle was solved, 1
+// Solves each given puzzle as it is read, with the answer the screen's
+// search ends with, and writes one line for each to out: its solution as 81
+// digits (the first in reading order when there are several, which err
+// names), or "unsolvable". Returns the exit status: 0 when every puzzle was solved, 1
 // when any was unsolvable, 2 when the input was bad (named on err).
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err);
 

@@ -75,6 +75,11 @@ class ConsoleTerminal {
         return pollKey() == key;
     }
 
+    // Between these, the prints change the picture but send nothing; the
+    // end sends what changed in one go. For a picture drawn in many prints.
+    virtual void beginFrame() {}
+    virtual void endFrame() {}
+
     void printLine(std::string_view text) { print({text}, LineEnd::Yes); }
     void printText(std::string_view text) { print({text}, LineEnd::No); }
     void printEmptyLine() { print({}, LineEnd::Yes); }
@@ -91,6 +96,18 @@ class ConsoleTerminal {
 
   private:
     static constexpr std::atomic<unsigned> kNothingNoted{0};
+};
+
+// Holds a terminal's output for as long as it lives: one frame.
+class Frame {
+  public:
+    explicit Frame(ConsoleTerminal& terminal) : terminal_(terminal) { terminal_.beginFrame(); }
+    ~Frame() { terminal_.endFrame(); }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+
+  private:
+    ConsoleTerminal& terminal_;
 };
 
 // The key character the program gives meaning to besides letters and digits.

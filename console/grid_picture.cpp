@@ -8,6 +8,8 @@ constexpr std::string_view kEntryCursorCell = "> ";
 }  // namespace
 
 void drawGrid(const Grid& grid, ConsoleTerminal& terminal) {
+    // What changed reaches the screen in one write, not one per cell.
+    const Frame frame(terminal);
     terminal.locate(1, 1);
     terminal.printLine(kGridTitleLine);
     terminal.printLine(kGridSubtitleLine);

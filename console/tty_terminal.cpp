@@ -178,7 +178,19 @@ void TtyTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd)
     serviceSignals();
     checkClockAtNextPoll();
     screen_.print(items, lineEnd);
-    flush();
+    if (openFrames_ == 0) {
+        flush();
+    }
+}
+
+void TtyTerminal::beginFrame() {
+    ++openFrames_;
+}
+
+void TtyTerminal::endFrame() {
+    if (openFrames_ > 0 && --openFrames_ == 0) {
+        flush();
+    }
 }
 
 }  // namespace novemra

@@ -50,6 +50,8 @@ class TtyTerminal final : public ConsoleTerminal {
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
     std::string pollKey(std::string* pasted = nullptr) override;
     bool waitForInput() override;
+    void beginFrame() override;
+    void endFrame() override;
 
     // How long a sequence cut short waits for its rest.
     static constexpr int kEscapeTimeMs = 200;
@@ -113,6 +115,8 @@ class TtyTerminal final : public ConsoleTerminal {
     int shownLine_ = -1;
     int shownColumn_ = -1;
     bool resizeEventPending_ = false;
+    // Frames begun and not yet ended; prints send nothing while above 0.
+    int openFrames_ = 0;
     std::chrono::steady_clock::time_point lastRead_{};
 };
 

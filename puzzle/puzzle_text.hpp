@@ -39,6 +39,8 @@ class PuzzleReader {
     // For Error: "line 3: 80 cells; a puzzle has 81", or the reason the
     // stream could not be read.
     const std::string& error() const { return error_; }
+    // The line the last puzzle read began on.
+    int puzzleLine() const { return startLine_; }
 
   private:
     // The next character, or EOF.

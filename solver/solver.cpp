@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "console/grid_picture.hpp"
+#include "solver/first_solution.hpp"
 
 namespace novemra {
 
@@ -109,8 +110,8 @@ bool givensClash(const PuzzleState& puzzle) {
     return !occupancy.takeGrid(puzzle.grid);
 }
 
-SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
-                     SlowDelay delay) {
+SolveRun searchInOrder(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
+                       SlowDelay delay, std::int64_t stepBackLimit) {
     SolveRun run;
     Occupancy occupancy;
     if (!occupancy.takeGrid(puzzle.grid)) {
@@ -199,9 +200,31 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
             run.flow = Flow::Quit;
             break;
         }
+        if (stepsBack == stepBackLimit) {
+            break;
+        }
     }
     run.placements = placements;
     run.stepsBack = stepsBack;
+    return run;
+}
+
+SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& terminal,
+                     SlowDelay delay) {
+    if (speed != SpeedMode::ExtraFast) {
+        return searchInOrder(puzzle, speed, terminal, delay);
+    }
+    SolveRun run = searchInOrder(puzzle, speed, terminal, delay, kWalkedStepsBack);
+    if (run.flow == Flow::Quit || puzzle.status != SolveStatus::NotSolved) {
+        return run;
+    }
+    // The walk is long: blank what it filled and find its end directly.
+    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
+        const CellCode code = puzzle.blanks.at(slot);
+        puzzle.grid.set(cellRow(code), cellColumn(code), kBlank);
+    }
+    solveFirstInOrder(puzzle);
+    run.answeredDirectly = true;
     return run;
 }
 

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -199,6 +200,37 @@ TEST_F(TtyTerminalTest, PrintThatChangesNothingSendsNothing) {
     EXPECT_GT(sent, 0U);
     EXPECT_LE(sent, 12U);  // one cursor move and the digit
     EXPECT_EQ(emulator_.line(10), "    |      |  7   |      |");
+}
+
+// Write calls this thread has made, as the kernel counts them.
+long writeCalls() {
+    std::ifstream io("/proc/thread-self/io");
+    std::string key;
+    long value = 0;
+    while (io >> key >> value) {
+        if (key == "syscw:") {
+            return value;
+        }
+    }
+    return -1;
+}
+
+TEST_F(TtyTerminalTest, ARedrawWithManyChangedCellsIsOneWrite) {
+    terminal_->setColour(kColourBrightYellow, kColourBlue);
+    terminal_->clear();
+    Grid grid;
+    drawGrid(grid, *terminal_);
+    drain();
+    // Cells far apart, each a run of its own.
+    for (int cell = 1; cell <= 9; ++cell) {
+        grid.set(cell, 10 - cell, cell);
+    }
+    const long before = writeCalls();
+    drawGrid(grid, *terminal_);
+    EXPECT_EQ(writeCalls() - before, 1);
+    drain();
+    EXPECT_EQ(emulator_.line(5), "    |      |      |    1 |");
+    EXPECT_EQ(emulator_.line(15), "    |9     |      |      |");
 }
 
 TEST_F(TtyTerminalTest, ColoursAreBrightYellowOnBlue) {

@@ -117,6 +117,33 @@ TEST(CommandLine, SolveAnswersEachPuzzleOnALineWithoutTheTerminal) {
     }
 }
 
+// A puzzle with several solutions gets the one the screen's search ends
+// with, and standard error says so; the status is as for any solved one.
+TEST(CommandLine, SolveNamesAPuzzleWithSeveralSolutions) {
+    // The empty grid; and a Sudoku less a rectangle of 6 7 / 7 6 in one
+    // band, which has exactly two solutions.
+    const std::string empty(81, '0');
+    std::string twoWays(testing::kSolvedSudoku);
+    for (const std::size_t cell : {3U, 4U, 30U, 31U}) {
+        twoWays[cell] = '0';
+    }
+    PuzzleFile file("# two\n" + kQuick + "\n" + twoWays + "\n");
+    const std::string emptyAnswer =
+        "123456789456789123789123456214365897365897214897214365531642978642978531978531642\n";
+    for (const auto& [arguments, out, error] :
+         std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
+             {{"--solve", empty}, emptyAnswer, "novemra: the puzzle has several solutions\n"},
+             {{"--solve", "-f", file.path.string()},
+              std::string(kQuickSolved) + "\n" + std::string(testing::kSolvedSudoku) + "\n",
+              "novemra: " + file.path.string() + " line 3: several solutions\n"}}) {
+        ArgumentRun run(arguments);
+        ASSERT_EQ(run.exitLine(), "0\n") << arguments.back();
+        EXPECT_EQ(run.shell.standardOutput(), out);
+        EXPECT_EQ(run.shell.standardError(), error);
+        run.expectTerminalUntouched();
+    }
+}
+
 TEST(CommandLine, BadPuzzleInputIsNamedOnOneLineAndTouchesNothing) {
     PuzzleFile partial(kQuick + "\n\n" + kQuick.substr(1) + "\n");
     PuzzleFile shortLine(kQuick + "\n" + kQuick.substr(1) + "\n" + kQuick + "\n");

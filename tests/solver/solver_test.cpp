@@ -6,6 +6,7 @@
 
 #include "console/memory_terminal.hpp"
 #include "puzzle/test_puzzles.hpp"
+#include "solver/first_solution.hpp"
 #include "support/level_names.hpp"
 #include "support/puzzle_builder.hpp"
 
@@ -56,7 +57,7 @@ TEST_P(StoredPuzzleSearch, SolvesWithTheExpectedNumberOfSteps) {
     const Grid givens = puzzle.grid;
     MemoryTerminal terminal;
 
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
 
     EXPECT_EQ(run.flow, Flow::Continue);
     EXPECT_EQ(puzzle.status, SolveStatus::Solved);
@@ -110,7 +111,7 @@ TEST(Solver, AtEveryPollTheGridAndSlotAreTheSearchState) {
             t.close();
         }
     });
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
     EXPECT_EQ(broken, "");
     EXPECT_EQ(run.stepsBack, 15383);
 }
@@ -138,12 +139,18 @@ TEST_P(LongSearchCounts, AreExact) {
     const LongSearch& expected = GetParam();
     PuzzleState puzzle = puzzleFrom(expected.puzzle);
     MemoryTerminal terminal;
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
     EXPECT_EQ(puzzle.status, SolveStatus::Solved);
     EXPECT_TRUE(isCompleteSolution(puzzle.grid));
     EXPECT_EQ(run.placements, expected.placements);
     EXPECT_EQ(run.stepsBack, expected.stepsBack);
     EXPECT_EQ(terminal.pollCount(), expected.stepsBack);
+
+    // Found directly, the walk's end is the same.
+    PuzzleState direct = puzzleFrom(expected.puzzle);
+    solveFirstInOrder(direct);
+    EXPECT_EQ(direct.grid, puzzle.grid);
+    EXPECT_EQ(direct.currentSlot, puzzle.currentSlot);
 }
 
 INSTANTIATE_TEST_SUITE_P(TypedIn, LongSearchCounts,
@@ -159,7 +166,7 @@ TEST(Solver, FillsAnEmptyGridInOrder) {
     ASSERT_EQ(puzzle.currentSlot, kLastListSlot);
     MemoryTerminal terminal;
 
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
 
     EXPECT_EQ(puzzle.status, SolveStatus::Solved);
     EXPECT_EQ(run.placements, 391);
@@ -228,7 +235,7 @@ TEST(Solver, FirstCellWithoutAnyDigitIsUnsolvableAfterOneStepBack) {
         "000000000"
         "000000000");
     MemoryTerminal terminal;
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
     EXPECT_EQ(puzzle.status, SolveStatus::Unsolvable);
     EXPECT_EQ(run.stepsBack, 1);
     EXPECT_EQ(puzzle.currentSlot, 9);
@@ -250,7 +257,7 @@ TEST(Solver, UnsolvableSearchLeavesThePuzzleAsLoaded) {
         "1........");
     const Grid loaded = puzzle.grid;
     MemoryTerminal terminal;
-    solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
     EXPECT_EQ(puzzle.status, SolveStatus::Unsolvable);
     EXPECT_EQ(puzzle.grid, loaded);
 }
@@ -281,6 +288,33 @@ TEST(Solver, LowerCaseXAtAStepBackEndsTheSearch) {
     EXPECT_GT(run.placements, 0);
     EXPECT_EQ(run.stepsBack, 1);
     EXPECT_EQ(puzzle.status, SolveStatus::NotSolved);
+}
+
+// Extra fast mode walks until kWalkedStepsBack steps back, polling at each,
+// and then finds where the walk ends directly: the same grid and slot.
+TEST(Solver, ExtraFastWalksItsFirstStepsBackThenEndsWhereTheWalkEnds) {
+    PuzzleState walked;
+    resetPuzzle(walked);
+    fillTestPuzzle(walked, TestLevel::Hard);
+    PuzzleState answered = walked;
+    MemoryTerminal walkTerminal;
+    searchInOrder(walked, SpeedMode::ExtraFast, walkTerminal);
+
+    MemoryTerminal terminal;
+    const SolveRun run = solvePuzzle(answered, SpeedMode::ExtraFast, terminal);
+    EXPECT_TRUE(run.answeredDirectly);
+    EXPECT_EQ(run.stepsBack, kWalkedStepsBack);
+    EXPECT_EQ(terminal.pollCount(), kWalkedStepsBack);
+    EXPECT_EQ(terminal.printCount(), 0);
+    EXPECT_EQ(answered.status, SolveStatus::Solved);
+    EXPECT_EQ(answered.grid, walked.grid);
+    EXPECT_EQ(answered.currentSlot, walked.currentSlot);
+
+    // A short walk is walked to its end.
+    PuzzleState easy;
+    resetPuzzle(easy);
+    fillTestPuzzle(easy, TestLevel::Easy);
+    EXPECT_FALSE(solvePuzzle(easy, SpeedMode::ExtraFast, terminal).answeredDirectly);
 }
 
 TEST(Solver, ATerminalThatGoesAwayEndsTheSearchAtTheNextStepBack) {
@@ -317,7 +351,7 @@ TEST(Solver, OtherKeysAtStepsBackAreDroppedAndTheSearchGoesOn) {
         }
         ++polls;
     });
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
     EXPECT_EQ(run.flow, Flow::Continue);
     EXPECT_EQ(puzzle.status, SolveStatus::Solved);
     EXPECT_EQ(run.stepsBack, 55);
@@ -338,7 +372,7 @@ TEST(Solver, SearchWithoutStepsBackCannotBeInterrupted) {
         "345286179");
     MemoryTerminal terminal;
     terminal.queueKeys("x");
-    const SolveRun run = solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal);
+    const SolveRun run = searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
     EXPECT_EQ(run.flow, Flow::Continue);
     EXPECT_EQ(puzzle.grid.at(1, 9), 2);
     EXPECT_EQ(terminal.pendingCount(), 1U);

@@ -1,0 +1,429 @@
+#include "solver/first_solution.hpp"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+
+#include "solver/solver.hpp"
+
+namespace novemra {
+
+namespace {
+
+constexpr int kCells = kGridSize * kGridSize;
+constexpr int kUnits = 3 * kGridSize;
+constexpr int kPeers = 20;
+// Digit d is bit d - 1.
+constexpr unsigned kAllDigits = 0x1FF;
+
+struct Layout {
+    // The nine cells of each row, column and box (in that order).
+    std::array<std::array<std::uint8_t, kGridSize>, kUnits> unitCells{};
+    // The twenty other cells that share a unit with each cell.
+    std::array<std::array<std::uint8_t, kPeers>, kCells> peers{};
+};
+
+constexpr Layout makeLayout() {
+    Layout layout;
+    for (int cell = 0; cell < kCells; ++cell) {
+        const int row = cell / kGridSize;
+        const int column = cell % kGridSize;
+        const int box = row / 3 * 3 + column / 3;
+        const int position = row % 3 * 3 + column % 3;
+        layout.unitCells[row][column] = static_cast<std::uint8_t>(cell);
+        layout.unitCells[kGridSize + column][row] = static_cast<std::uint8_t>(cell);
+        layout.unitCells[2 * kGridSize + box][position] = static_cast<std::uint8_t>(cell);
+    }
+    for (int cell = 0; cell < kCells; ++cell) {
+        const int row = cell / kGridSize;
+        const int column = cell % kGridSize;
+        int count = 0;
+        for (int other = 0; other < kCells; ++other) {
+            const int otherRow = other / kGridSize;
+            const int otherColumn = other % kGridSize;
+            const bool sameBox = row / 3 == otherRow / 3 && column / 3 == otherColumn / 3;
+            if (other != cell && (row == otherRow || column == otherColumn || sameBox)) {
+                layout.peers[cell][count++] = static_cast<std::uint8_t>(other);
+            }
+        }
+    }
+    return layout;
+}
+
+constexpr Layout kLayout = makeLayout();
+
+bool single(unsigned mask) {
+    return (mask & (mask - 1)) == 0;
+}
+
+// A partly filled grid with the digits each cell may still take. A fixed
+// cell's mask is its digit; an open cell's mask holds every digit no fixed
+// peer holds, less what the singles rules have ruled out. Small enough to
+// copy at every branch of the search.
+class Board {
+  public:
+    Board() { candidates_.fill(kAllDigits); }
+
+    // Fixes the digit (as its bit) in the cell and takes it from the
+    // cell's peers. False when that contradicts the board.
+    bool fix(int cell, unsigned bit) {
+        if (!isOpen(cell)) {
+            return candidates_[cell] == bit;
+        }
+        if ((candidates_[cell] & bit) == 0) {
+            return false;
+        }
+        candidates_[cell] = static_cast<std::uint16_t>(bit);
+        open_[cell / 64] &= ~(std::uint64_t{1} << (cell % 64));
+        --openCount_;
+        const int row = cell / kGridSize;
+        const int column = cell % kGridSize;
+        fixedIn_[row] |= static_cast<std::uint16_t>(bit);
+        fixedIn_[kGridSize + column] |= static_cast<std::uint16_t>(bit);
+        fixedIn_[2 * kGridSize + row / 3 * 3 + column / 3] |= static_cast<std::uint16_t>(bit);
+        for (const std::uint8_t peer : kLayout.peers[cell]) {
+            const unsigned mask = candidates_[peer];
+            if ((mask & bit) == 0) {
+                continue;
+            }
+            if (!isOpen(peer)) {
+                return false;  // a fixed peer holds the digit already
+            }
+            const unsigned left = mask & ~bit;
+            if (left == 0) {
+                return false;
+            }
+            candidates_[peer] = static_cast<std::uint16_t>(left);
+            if (single(left)) {
+                pending_[pendingCount_++] = peer;
+            }
+        }
+        return true;
+    }
+
+    // Fixes every cell the singles rules force (a cell with one digit left,
+    // a digit with one cell left in a row, column or box) and takes out the
+    // digits that locked candidates rule out (a digit that a box holds only
+    // in one of its rows or columns, or a row or column only in one box).
+    // False when the board cannot be completed.
+    bool propagate() {
+        for (;;) {
+            while (pendingCount_ > 0) {
+                const int cell = pending_[--pendingCount_];
+                if (!fix(cell, candidates_[cell])) {
+                    return false;
+                }
+            }
+            if (openCount_ == 0) {
+                return true;
+            }
+            Progress progress = fixHiddenSingles();
+            if (progress == Progress::None) {
+                progress = removeLockedCandidates();
+            }
+            if (progress == Progress::Impossible) {
+                return false;
+            }
+            if (progress == Progress::None) {
+                return true;
+            }
+        }
+    }
+
+    bool complete() const { return openCount_ == 0; }
+
+    // The open cell with the fewest digits left.
+    int narrowestOpenCell() const {
+        int best = -1;
+        int bestCount = kGridSize + 1;
+        for (int word = 0; word < 2; ++word) {
+            std::uint64_t open = open_[word];
+            while (open != 0) {
+                const int cell = word * 64 + std::countr_zero(open);
+                open &= open - 1;
+                const int count = std::popcount(static_cast<unsigned>(candidates_[cell]));
+                if (count < bestCount) {
+                    best = cell;
+                    bestCount = count;
+                    if (count == 2) {
+                        return best;
+                    }
+                }
+            }
+        }
+        return best;
+    }
+
+    unsigned candidates(int cell) const { return candidates_[cell]; }
+    bool isOpen(int cell) const { return ((open_[cell / 64] >> (cell % 64)) & 1U) != 0; }
+
+  private:
+    enum class Progress { None, Some, Impossible };
+
+    Progress fixHiddenSingles() {
+        Progress progress = Progress::None;
+        for (int unit = 0; unit < kUnits; ++unit) {
+            if (fixedIn_[unit] == kAllDigits) {
+                continue;
+            }
+            const auto& cells = kLayout.unitCells[unit];
+            unsigned once = 0;
+            unsigned twice = 0;
+            for (const std::uint8_t cell : cells) {
+                const unsigned mask = candidates_[cell];
+                twice |= once & mask;
+                once |= mask;
+            }
+            if (once != kAllDigits) {
+                return Progress::Impossible;  // a digit has no cell left here
+            }
+            unsigned hidden = once & ~twice & ~static_cast<unsigned>(fixedIn_[unit]);
+            while (hidden != 0) {
+                const unsigned bit = hidden & (0U - hidden);
+                hidden ^= bit;
+                int at = -1;
+                for (const std::uint8_t cell : cells) {
+                    if ((candidates_[cell] & bit) != 0) {
+                        at = cell;
+                        break;
+                    }
+                }
+                // Its one cell may have been fixed to another digit
+                // meanwhile.
+                if (at < 0 || !fix(at, bit)) {
+                    return Progress::Impossible;
+                }
+                progress = Progress::Some;
+            }
+        }
+        return progress;
+    }
+
+    // Takes the digits in mask out of three cells, counting each cell
+    // that loses any in removed.
+    bool removeFrom(int first, int step, unsigned mask, int& removed) {
+        for (int i = 0, cell = first; i < 3; ++i, cell += step) {
+            const unsigned before = candidates_[cell];
+            if ((before & mask) == 0) {
+                continue;
+            }
+            const unsigned left = before & ~mask;
+            if (left == 0 || !isOpen(cell)) {
+                return false;
+            }
+            candidates_[cell] = static_cast<std::uint16_t>(left);
+            ++removed;
+            if (single(left)) {
+                pending_[pendingCount_++] = static_cast<std::uint8_t>(cell);
+            }
+        }
+        return true;
+    }
+
+    Progress removeLockedCandidates() {
+        // The digits of each third of a row (row, stack) and of a column
+        // (column, band).
+        std::array<std::array<unsigned, 3>, kGridSize> rowThird{};
+        std::array<std::array<unsigned, 3>, kGridSize> columnThird{};
+        for (int line = 0; line < kGridSize; ++line) {
+            for (int third = 0; third < 3; ++third) {
+                const int rowStart = line * kGridSize + third * 3;
+                rowThird[line][third] = static_cast<unsigned>(
+                    candidates_[rowStart] | candidates_[rowStart + 1] | candidates_[rowStart + 2]);
+                const int columnStart = third * 3 * kGridSize + line;
+                columnThird[line][third] = static_cast<unsigned>(
+                    candidates_[columnStart] | candidates_[columnStart + kGridSize] |
+                    candidates_[columnStart + 2 * kGridSize]);
+            }
+        }
+        int removed = 0;
+        const auto remove = [&](int first, int step, unsigned mask) {
+            return mask == 0 || removeFrom(first, step, mask, removed);
+        };
+        for (int band = 0; band < 3; ++band) {
+            for (int stack = 0; stack < 3; ++stack) {
+                const int box = band * 3 + stack;
+                const unsigned fixedInBox = fixedIn_[2 * kGridSize + box];
+                for (int i = 0; i < 3; ++i) {
+                    const int row = band * 3 + i;
+                    const int column = stack * 3 + i;
+                    // In the box, only in this row (column): not elsewhere
+                    // in the row (column).
+                    const unsigned inRow = rowThird[row][stack] &
+                                           ~(rowThird[band * 3 + (i + 1) % 3][stack] |
+                                             rowThird[band * 3 + (i + 2) % 3][stack]) &
+                                           ~fixedInBox;
+                    const unsigned inColumn = columnThird[column][band] &
+                                              ~(columnThird[stack * 3 + (i + 1) % 3][band] |
+                                                columnThird[stack * 3 + (i + 2) % 3][band]) &
+                                              ~fixedInBox;
+                    // In the row (column), only in this box: not elsewhere
+                    // in the box.
+                    const unsigned rowInBox =
+                        rowThird[row][stack] &
+                        ~(rowThird[row][(stack + 1) % 3] | rowThird[row][(stack + 2) % 3]) &
+                        ~static_cast<unsigned>(fixedIn_[row]);
+                    const unsigned columnInBox =
+                        columnThird[column][band] &
+                        ~(columnThird[column][(band + 1) % 3] |
+                          columnThird[column][(band + 2) % 3]) &
+                        ~static_cast<unsigned>(fixedIn_[kGridSize + column]);
+                    for (int other = 1; other < 3; ++other) {
+                        const int otherStack = (stack + other) % 3;
+                        const int otherBand = (band + other) % 3;
+                        const int otherRow = band * 3 + (i + other) % 3;
+                        const int otherColumn = stack * 3 + (i + other) % 3;
+                        if (!remove(row * kGridSize + otherStack * 3, 1, inRow) ||
+                            !remove(otherBand * 3 * kGridSize + column, kGridSize, inColumn) ||
+                            !remove(otherRow * kGridSize + stack * 3, 1, rowInBox) ||
+                            !remove(band * 3 * kGridSize + otherColumn, kGridSize, columnInBox)) {
+                            return Progress::Impossible;
+                        }
+                    }
+                }
+            }
+        }
+        return removed > 0 ? Progress::Some : Progress::None;
+    }
+
+    std::array<std::uint16_t, kCells> candidates_{};
+    // The digits fixed in each row, column and box.
+    std::array<std::uint16_t, kUnits> fixedIn_{};
+    std::array<std::uint64_t, 2> open_{~std::uint64_t{0}, (std::uint64_t{1} << (kCells - 64)) - 1};
+    int openCount_ = kCells;
+    // Open cells left with one digit, each listed once: a cell becomes
+    // single only once, and a second loss empties it and fails the board.
+    std::array<std::uint8_t, kCells> pending_{};
+    int pendingCount_ = 0;
+};
+
+using Filling = std::array<std::uint16_t, kCells>;
+
+void record(const Board& board, Filling& filling) {
+    for (int cell = 0; cell < kCells; ++cell) {
+        filling[cell] = static_cast<std::uint16_t>(board.candidates(cell));
+    }
+}
+
+// Counts the completions of a propagated board, up to limit, and keeps the
+// first one found in first.
+int countCompletions(const Board& board, int limit, Filling& first) {
+    if (board.complete()) {
+        record(board, first);
+        return 1;
+    }
+    const int cell = board.narrowestOpenCell();
+    int found = 0;
+    unsigned digits = board.candidates(cell);
+    while (digits != 0) {
+        const unsigned bit = digits & (0U - digits);
+        digits ^= bit;
+        Board next = board;
+        if (!next.fix(cell, bit) || !next.propagate()) {
+            continue;
+        }
+        Filling unused;
+        found += countCompletions(next, limit - found, found == 0 ? first : unused);
+        if (found >= limit) {
+            break;
+        }
+    }
+    return found;
+}
+
+int cellIndex(CellCode code) {
+    return (cellRow(code) - 1) * kGridSize + (cellColumn(code) - 1);
+}
+
+}  // namespace
+
+FirstSolution solveFirstInOrder(PuzzleState& puzzle) {
+    std::array<BlankSlot, kCells> slots{};
+    std::array<int, kCells> listed{};
+    int listedCount = 0;
+    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
+        slots[listedCount] = slot;
+        listed[listedCount++] = cellIndex(puzzle.blanks.at(slot));
+    }
+
+    if (givensClash(puzzle)) {
+        puzzle.status = SolveStatus::Unsolvable;
+        return {};
+    }
+    // Fixing the givens may already show that a blank has no digit left.
+    Board board;
+    bool possible = true;
+    for (int cell = 0; cell < kCells && possible; ++cell) {
+        const int digit = puzzle.grid.at(cell / kGridSize + 1, cell % kGridSize + 1);
+        if (digit >= 1 && digit <= kGridSize) {
+            possible = board.fix(cell, 1U << (digit - 1));
+        }
+    }
+
+    FirstSolution answer;
+    Filling filling{};
+    const int completions = possible && board.propagate() ? countCompletions(board, 2, filling) : 0;
+    if (completions == 0) {
+        for (int index = 0; index < listedCount; ++index) {
+            puzzle.grid.set(listed[index] / kGridSize + 1, listed[index] % kGridSize + 1, kBlank);
+        }
+        puzzle.currentSlot = previousSlot(kFirstSlot);
+        puzzle.status = SolveStatus::Unsolvable;
+        return answer;
+    }
+
+    if (completions > 1) {
+        // Several fillings: fix the listed cells in order, each to the
+        // smallest digit that can still be completed. The filling in hand
+        // is a completion of every prefix fixed so far, so only the digits
+        // below its own need asking about; once the solver finds a prefix's
+        // completion unique, that completion is the answer.
+        answer.severalSolutions = true;
+        for (int index = 0; index < listedCount; ++index) {
+            const int cell = listed[index];
+            if (!board.isOpen(cell)) {
+                continue;
+            }
+            const unsigned known = filling[cell];
+            unsigned smaller = board.candidates(cell) & (known - 1);
+            bool unique = false;
+            bool moved = false;
+            while (smaller != 0 && !moved) {
+                const unsigned bit = smaller & (0U - smaller);
+                smaller ^= bit;
+                Board trial = board;
+                Filling trialFilling{};
+                if (!trial.fix(cell, bit) || !trial.propagate()) {
+                    continue;
+                }
+                const int count = countCompletions(trial, 2, trialFilling);
+                if (count > 0) {
+                    board = trial;
+                    filling = trialFilling;
+                    moved = true;
+                    unique = count == 1;
+                }
+            }
+            if (unique) {
+                break;
+            }
+            if (!moved) {
+                // The filling in hand completes this digit, so fixing it
+                // cannot fail.
+                board.fix(cell, known);
+                board.propagate();
+            }
+        }
+    }
+
+    for (int index = 0; index < listedCount; ++index) {
+        const int cell = listed[index];
+        puzzle.grid.set(cell / kGridSize + 1, cell % kGridSize + 1,
+                        std::countr_zero(static_cast<unsigned>(filling[cell])) + 1);
+    }
+    puzzle.currentSlot = listedCount == 0 ? kFirstSlot : nextSlot(slots[listedCount - 1]);
+    puzzle.status = SolveStatus::Solved;
+    return answer;
+}
+
+}  // namespace novemra

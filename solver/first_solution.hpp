@@ -1,0 +1,31 @@
+// The answer the ordered search ends with, found without walking its tree.
+//
+// The search on the screen tries the listed cells in list order and the
+// digits in ascending order, so the filling it ends with is the first one in
+// that order: the smallest digit for the first listed cell that leaves the
+// rest fillable, then the same for the next cell, and so on. This finds that
+// filling with a complete solver (candidate masks, naked and hidden singles,
+// fewest-candidates branching) that answers in microseconds where the walk
+// may take hours: it asks the solver whether a prefix can be completed,
+// cell by cell, and stops at once when the solver proves the completion
+// unique.
+#pragma once
+
+#include "puzzle/grid.hpp"
+
+namespace novemra {
+
+struct FirstSolution {
+    // More than one filling exists; the puzzle still gets the first.
+    bool severalSolutions = false;
+};
+
+// Fills the listed blank cells of the puzzle exactly as the ordered search
+// would end: on Solved, every listed cell holds its digit and the slot
+// pointer stands after the last one; on Unsolvable, every listed cell holds
+// 0 and the pointer stands before the first slot. Givens that clash are
+// Unsolvable at once, with the grid and pointer left as they are. Cells
+// that are not listed must hold digits, as the loaders leave them.
+FirstSolution solveFirstInOrder(PuzzleState& puzzle);
+
+}  // namespace novemra
