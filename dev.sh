@@ -82,9 +82,11 @@ case "${1:-}" in
         ctest --test-dir build-sanitized --output-on-failure -j "$(nproc)"
         ;;
     bench)
-        install_missing "${build_packages[@]}" "${test_packages[@]}"
+        # qqwing, a solver from Debian, is the peer --solve is timed against.
+        install_missing "${build_packages[@]}" "${test_packages[@]}" qqwing
         build build-bench -DCMAKE_BUILD_TYPE=Release -DNOVEMRA_BENCH=ON -DNOVEMRA_TESTS=ON
         ./build-bench/bench/novemra_bench
+        ./build-bench/bench/novemra_solve_bench ./build-bench/novemra bench/hard_puzzles.txt
         ./build-bench/bench/novemra_harness ./build-bench/novemra "${@:2}"
         ;;
     print-faults)

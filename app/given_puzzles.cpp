@@ -114,6 +114,26 @@ bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puz
     return true;
 }
 
+PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
+    PuzzleState puzzle;
+    resetPuzzle(puzzle);
+    fillPuzzle(puzzle, given);
+    // The answer the screen's search ends with, found directly.
+    const FirstSolution first = solveFirstInOrder(puzzle);
+    line.clear();
+    if (puzzle.status != SolveStatus::Solved) {
+        line = "unsolvable\n";
+        return {};
+    }
+    for (int row = 1; row <= kGridSize; ++row) {
+        for (int column = 1; column <= kGridSize; ++column) {
+            line.push_back(static_cast<char>('0' + puzzle.grid.at(row, column)));
+        }
+    }
+    line.push_back('\n');
+    return {true, first.severalSolutions};
+}
+
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
     bool anyUnsolvable = false;
     std::string line;
@@ -121,25 +141,10 @@ int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* er
     const bool read = forEachGivenPuzzle(
         command,
         [&](const StoredPuzzle& given, const PuzzleOrigin& origin) {
-            PuzzleState puzzle;
-            resetPuzzle(puzzle);
-            fillPuzzle(puzzle, given);
-            // The answer the screen's search ends with, found directly.
-            const bool several = solveFirstInOrder(puzzle).severalSolutions;
-            line.clear();
-            if (puzzle.status == SolveStatus::Solved) {
-                for (int row = 1; row <= kGridSize; ++row) {
-                    for (int column = 1; column <= kGridSize; ++column) {
-                        line.push_back(static_cast<char>('0' + puzzle.grid.at(row, column)));
-                    }
-                }
-            } else {
-                line = "unsolvable";
-                anyUnsolvable = true;
-            }
-            line.push_back('\n');
+            const PuzzleAnswer answer = answerPuzzle(given, line);
+            anyUnsolvable = anyUnsolvable || !answer.solved;
             std::fputs(line.c_str(), out);
-            if (several) {
+            if (answer.severalSolutions) {
                 // After the answer it is about, on the other stream.
                 std::fflush(out);
                 if (origin.label.empty()) {

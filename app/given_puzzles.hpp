@@ -23,6 +23,14 @@ bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puz
 // digits (the first in reading order when there are several, which err
 // names), or "unsolvable". Returns the exit status: 0 when every puzzle was solved, 1
 // when any was unsolvable, 2 when the input was bad (named on err).
+struct PuzzleAnswer {
+    bool solved = false;
+    bool severalSolutions = false;
+};
+
+// The line --solve writes for one puzzle, ended by a line feed.
+PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line);
+
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err);
 
 }  // namespace novemra

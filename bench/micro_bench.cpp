@@ -7,6 +7,7 @@
 #include "console/no_screen.hpp"
 #include "puzzle/test_puzzles.hpp"
 #include "scanning_search.hpp"
+#include "solver/first_solution.hpp"
 #include "solver/solver.hpp"
 #include "support/puzzle_builder.hpp"
 
@@ -35,10 +36,10 @@ void BM_SolveHardExtraFast(benchmark::State& state) {
 }
 BENCHMARK(BM_SolveHardExtraFast)->Unit(benchmark::kMillisecond);
 
-// The search alone on the two typed-in puzzles that work it hardest, and
-// the scanning search it replaced on the same puzzles, so the ratio comes
-// from one run on one machine.
-void solveTyped(benchmark::State& state, std::string_view text) {
+// The ordered walk alone on the two typed-in puzzles that work it hardest,
+// and the scanning search it replaced on the same puzzles, so the ratio
+// comes from one run on one machine.
+void walkTyped(benchmark::State& state, std::string_view text) {
     // Nobody types: like the real terminal with no input noted, the polls
     // make no call.
     NoScreen terminal;
@@ -46,7 +47,17 @@ void solveTyped(benchmark::State& state, std::string_view text) {
         state.PauseTiming();
         PuzzleState puzzle = testing::puzzleFrom(text);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(solvePuzzle(puzzle, SpeedMode::ExtraFast, terminal));
+        benchmark::DoNotOptimize(searchInOrder(puzzle, SpeedMode::ExtraFast, terminal));
+    }
+}
+
+// The same puzzles answered directly, as extra fast mode and --solve do.
+void answerTyped(benchmark::State& state, std::string_view text) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        PuzzleState puzzle = testing::puzzleFrom(text);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(solveFirstInOrder(puzzle));
     }
 }
 
@@ -59,20 +70,30 @@ void scanTyped(benchmark::State& state, std::string_view text) {
     }
 }
 
-void BM_SolveSeventeenGivensExtraFast(benchmark::State& state) {
-    solveTyped(state, testing::kSeventeenGivens);
+void BM_WalkSeventeenGivens(benchmark::State& state) {
+    walkTyped(state, testing::kSeventeenGivens);
 }
-BENCHMARK(BM_SolveSeventeenGivensExtraFast)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WalkSeventeenGivens)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_AnswerSeventeenGivens(benchmark::State& state) {
+    answerTyped(state, testing::kSeventeenGivens);
+}
+BENCHMARK(BM_AnswerSeventeenGivens)->Unit(benchmark::kMicrosecond);
 
 void BM_ScanningBaselineSeventeenGivens(benchmark::State& state) {
     scanTyped(state, testing::kSeventeenGivens);
 }
 BENCHMARK(BM_ScanningBaselineSeventeenGivens)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_SolveAgainstBruteForceExtraFast(benchmark::State& state) {
-    solveTyped(state, testing::kAgainstBruteForce);
+void BM_WalkAgainstBruteForce(benchmark::State& state) {
+    walkTyped(state, testing::kAgainstBruteForce);
 }
-BENCHMARK(BM_SolveAgainstBruteForceExtraFast)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WalkAgainstBruteForce)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_AnswerAgainstBruteForce(benchmark::State& state) {
+    answerTyped(state, testing::kAgainstBruteForce);
+}
+BENCHMARK(BM_AnswerAgainstBruteForce)->Unit(benchmark::kMicrosecond);
 
 void BM_ScanningBaselineAgainstBruteForce(benchmark::State& state) {
     scanTyped(state, testing::kAgainstBruteForce);

@@ -101,7 +101,7 @@ long placementsOf(char level) {
                                                           : novemra::testing::kAgainstBruteForce);
             novemra::MemoryTerminal terminal;
             return static_cast<long>(
-                novemra::solvePuzzle(puzzle, novemra::SpeedMode::ExtraFast, terminal).placements);
+                novemra::searchInOrder(puzzle, novemra::SpeedMode::ExtraFast, terminal).placements);
         }
     }
 }

@@ -1,6 +1,5 @@
 #include "print/cups_spooler.hpp"
 
-#include <cups/cups.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -17,6 +16,7 @@
 #include <string_view>
 
 #include "print/connection_budget.hpp"
+#include "print/cups_library.hpp"
 #include "print/hard_copy.hpp"
 
 namespace novemra {
@@ -48,6 +48,22 @@ const char* declinePassword(const char*, http_t*, const char*, const char*, void
     return nullptr;
 }
 
+// libcups, once cupsReady() has said it is loaded: every path to a call
+// below passes through that check.
+const CupsLibrary& cups() {
+    return *cupsLibrary();
+}
+
+// Loads libcups if need be and tells it never to ask for a password (a
+// setting of the calling thread). False when there is no libcups.
+bool cupsReady() {
+    if (cupsLibrary() == nullptr) {
+        return false;
+    }
+    cups().cupsSetPasswordCB2(declinePassword, nullptr);
+    return true;
+}
+
 int keepWaitingUntil(http_t*, void* deadline) {
     return Clock::now() < *static_cast<const Clock::time_point*>(deadline) ? 1 : 0;
 }
@@ -66,10 +82,10 @@ void splitDestination(std::string_view full, std::string& name, std::string& ins
 }
 
 struct HttpCloser {
-    void operator()(http_t* http) const { httpClose(http); }
+    void operator()(http_t* http) const { cups().httpClose(http); }
 };
 struct DestFreer {
-    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+    void operator()(cups_dest_t* dest) const { cups().cupsFreeDests(1, dest); }
 };
 using HttpHandle = std::unique_ptr<http_t, HttpCloser>;
 using DestHandle = std::unique_ptr<cups_dest_t, DestFreer>;
@@ -82,14 +98,14 @@ HttpHandle connectToScheduler(Clock::time_point& deadline) {
     if (left == 0) {
         return nullptr;
     }
-    HttpHandle http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
-                                 HTTP_ENCRYPTION_IF_REQUESTED, 1, left, nullptr));
+    HttpHandle http(cups().httpConnect2(cups().cupsServer(), cups().ippPort(), nullptr, AF_UNSPEC,
+                                        HTTP_ENCRYPTION_IF_REQUESTED, 1, left, nullptr));
     if (!http) {
         return nullptr;
     }
-    httpSetTimeout(http.get(), kTimeoutCheckSeconds, keepWaitingUntil, &deadline);
-    const http_encryption_t wanted = cupsEncryption();
-    if (wanted != HTTP_ENCRYPTION_IF_REQUESTED && httpEncryption(http.get(), wanted) != 0) {
+    cups().httpSetTimeout(http.get(), kTimeoutCheckSeconds, keepWaitingUntil, &deadline);
+    const http_encryption_t wanted = cups().cupsEncryption();
+    if (wanted != HTTP_ENCRYPTION_IF_REQUESTED && cups().httpEncryption(http.get(), wanted) != 0) {
         return nullptr;
     }
     return http;
@@ -150,23 +166,26 @@ bool jobArrivedWhole(int jobId, Clock::time_point& deadline) {
     if (!http) {
         return false;
     }
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 "ipp://localhost/");
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                 "job-state-reasons");
-    ipp_t* response = cupsDoRequest(http.get(), request, "/");
-    bool whole = response != nullptr && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    ipp_t* request = cups().ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                        "ipp://localhost/");
+    cups().ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                        cups().cupsUser());
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                        nullptr, "job-state-reasons");
+    ipp_t* response = cups().cupsDoRequest(http.get(), request, "/");
+    bool whole =
+        response != nullptr && cups().ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
     if (whole) {
-        ipp_attribute_t* reasons = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD);
-        for (int i = 0; reasons != nullptr && i < ippGetCount(reasons); ++i) {
-            whole = whole && std::string_view(ippGetString(reasons, i, nullptr)) != "job-incoming";
+        ipp_attribute_t* reasons =
+            cups().ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD);
+        for (int i = 0; reasons != nullptr && i < cups().ippGetCount(reasons); ++i) {
+            whole = whole &&
+                    std::string_view(cups().ippGetString(reasons, i, nullptr)) != "job-incoming";
         }
     }
-    ippDelete(response);
+    cups().ippDelete(response);
     return whole;
 }
 
@@ -181,9 +200,7 @@ struct CupsSpooler::Connection {
     std::string format;
 };
 
-CupsSpooler::CupsSpooler(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {
-    cupsSetPasswordCB2(declinePassword, nullptr);
-}
+CupsSpooler::CupsSpooler(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {}
 
 CupsSpooler::~CupsSpooler() = default;
 
@@ -261,7 +278,9 @@ void CupsSpooler::runJob(const std::function<void()>& job) {
         detachFromTerminal(done[1]);
         endAfter(share(kSupervisorEndShare));
         limitConnections(kConnectionLimit);
-        superviseJob(job);
+        if (cupsReady()) {
+            superviseJob(job);
+        }
         ::_exit(0);
     }
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
@@ -320,7 +339,7 @@ void CupsSpooler::superviseJob(const std::function<void()>& job) {
     if (jobId > 0 && !settled) {
         HttpHandle http = connectToScheduler(cancelDeadline_);
         if (http) {
-            cupsCancelJob2(http.get(), nullptr, jobId, 0);
+            cups().cupsCancelJob2(http.get(), nullptr, jobId, 0);
         }
     }
 }
@@ -329,13 +348,16 @@ std::string CupsSpooler::defaultPrinterName() {
     if (!insideJob_) {
         startClock();
     }
+    if (!cupsReady()) {
+        return "";
+    }
     HttpHandle http = connectToScheduler(deadline_);
     if (!http) {
         return "";
     }
     // With no name: lpoptions' default, then LPDEST or PRINTER, then the
     // scheduler's default.
-    const DestHandle dest(cupsGetNamedDest(http.get(), nullptr, nullptr));
+    const DestHandle dest(cups().cupsGetNamedDest(http.get(), nullptr, nullptr));
     if (!dest) {
         return "";
     }
@@ -348,7 +370,7 @@ std::string CupsSpooler::defaultPrinterName() {
 }
 
 bool CupsSpooler::openPrinter(std::string_view fullName) {
-    if (fullName.empty()) {
+    if (fullName.empty() || !cupsReady()) {
         return false;
     }
     auto connection = std::make_unique<Connection>();
@@ -359,8 +381,8 @@ bool CupsSpooler::openPrinter(std::string_view fullName) {
     std::string name;
     std::string instance;
     splitDestination(fullName, name, instance);
-    connection->destination.reset(cupsGetNamedDest(connection->http.get(), name.c_str(),
-                                                   instance.empty() ? nullptr : instance.c_str()));
+    connection->destination.reset(cups().cupsGetNamedDest(
+        connection->http.get(), name.c_str(), instance.empty() ? nullptr : instance.c_str()));
     if (!connection->destination) {
         return false;
     }
@@ -375,8 +397,8 @@ bool CupsSpooler::startDocument(std::string_view documentName, std::string_view 
     // the job, as the system's own lp sends them; the program adds none.
     const cups_dest_t& destination = *connection_->destination;
     connection_->jobId =
-        cupsCreateJob(connection_->http.get(), destination.name, connection_->title.c_str(),
-                      destination.num_options, destination.options);
+        cups().cupsCreateJob(connection_->http.get(), destination.name, connection_->title.c_str(),
+                             destination.num_options, destination.options);
     if (connection_->jobId > 0) {
         // Whoever watches this process cancels the job if it is not
         // settled when this process ends.
@@ -388,13 +410,13 @@ bool CupsSpooler::startDocument(std::string_view documentName, std::string_view 
 bool CupsSpooler::startPage() {
     // The one document of the job, in the format the document named, and
     // its last.
-    return cupsStartDocument(connection_->http.get(), connection_->destination->name,
-                             connection_->jobId, connection_->title.c_str(),
-                             connection_->format.c_str(), 1) == HTTP_STATUS_CONTINUE;
+    return cups().cupsStartDocument(connection_->http.get(), connection_->destination->name,
+                                    connection_->jobId, connection_->title.c_str(),
+                                    connection_->format.c_str(), 1) == HTTP_STATUS_CONTINUE;
 }
 
 void CupsSpooler::write(std::string_view bytes) {
-    cupsWriteRequestData(connection_->http.get(), bytes.data(), bytes.size());
+    cups().cupsWriteRequestData(connection_->http.get(), bytes.data(), bytes.size());
 }
 
 void CupsSpooler::endPage() {
@@ -402,7 +424,7 @@ void CupsSpooler::endPage() {
     // can report success for a finish whose connection broke, so the
     // scheduler is asked whether the job still waits for its document.
     connection_->documentFinished =
-        cupsFinishDocument(connection_->http.get(), connection_->destination->name) ==
+        cups().cupsFinishDocument(connection_->http.get(), connection_->destination->name) ==
             IPP_STATUS_OK &&
         jobArrivedWhole(connection_->jobId, deadline_);
     if (connection_->documentFinished) {
@@ -419,8 +441,8 @@ void CupsSpooler::endDocument() {
     }
     connection_->http.reset();
     HttpHandle http = connectToScheduler(cancelDeadline_);
-    if (http && cupsCancelJob2(http.get(), connection_->destination->name, connection_->jobId, 0) ==
-                    IPP_STATUS_OK) {
+    if (http && cups().cupsCancelJob2(http.get(), connection_->destination->name,
+                                      connection_->jobId, 0) == IPP_STATUS_OK) {
         report(reportFd_, kReportSettled);
     }
 }

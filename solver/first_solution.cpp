@@ -4,8 +4,6 @@
 #include <bit>
 #include <cstdint>
 
-#include "solver/solver.hpp"
-
 namespace novemra {
 
 namespace {
@@ -56,45 +54,44 @@ bool single(unsigned mask) {
     return (mask & (mask - 1)) == 0;
 }
 
-// A partly filled grid with the digits each cell may still take. A fixed
-// cell's mask is its digit; an open cell's mask holds every digit no fixed
-// peer holds, less what the singles rules have ruled out. Small enough to
-// copy at every branch of the search.
+// A partly filled grid with the digits each cell may still take: for an
+// open cell, every digit no fixed peer holds, less what the rules below
+// have ruled out; for a fixed cell, its digit and kFixedMark, so that it
+// never reads as a cell with one digit left. Small enough to copy at every
+// branch of the search.
 class Board {
   public:
+    static constexpr unsigned kFixedMark = 0x8000;
+
     Board() { candidates_.fill(kAllDigits); }
 
-    // Fixes the digit (as its bit) in the cell and takes it from the
+    // Fixes the digit (as its bit) in the open cell and takes it from the
     // cell's peers. False when that contradicts the board.
     bool fix(int cell, unsigned bit) {
         if (!isOpen(cell)) {
-            return candidates_[cell] == bit;
+            return (candidates_[cell] & kAllDigits) == bit;
         }
-        if ((candidates_[cell] & bit) == 0) {
-            return false;
-        }
-        candidates_[cell] = static_cast<std::uint16_t>(bit);
-        open_[cell / 64] &= ~(std::uint64_t{1} << (cell % 64));
-        --openCount_;
         const int row = cell / kGridSize;
         const int column = cell % kGridSize;
+        const int box = 2 * kGridSize + row / 3 * 3 + column / 3;
+        if ((candidates_[cell] & bit) == 0 ||
+            ((fixedIn_[row] | fixedIn_[kGridSize + column] | fixedIn_[box]) & bit) != 0) {
+            return false;
+        }
         fixedIn_[row] |= static_cast<std::uint16_t>(bit);
         fixedIn_[kGridSize + column] |= static_cast<std::uint16_t>(bit);
-        fixedIn_[2 * kGridSize + row / 3 * 3 + column / 3] |= static_cast<std::uint16_t>(bit);
+        fixedIn_[box] |= static_cast<std::uint16_t>(bit);
+        candidates_[cell] = static_cast<std::uint16_t>(bit | kFixedMark);
+        open_[cell / 64] &= ~(std::uint64_t{1} << (cell % 64));
+        --openCount_;
+        // No fixed peer holds the digit (the units said so), so taking it
+        // from every peer touches only open ones; an open peer it leaves
+        // with one digit or none is looked at by propagate.
         for (const std::uint8_t peer : kLayout.peers[cell]) {
-            const unsigned mask = candidates_[peer];
-            if ((mask & bit) == 0) {
-                continue;
-            }
-            if (!isOpen(peer)) {
-                return false;  // a fixed peer holds the digit already
-            }
-            const unsigned left = mask & ~bit;
-            if (left == 0) {
-                return false;
-            }
+            const unsigned before = candidates_[peer];
+            const unsigned left = before & ~bit;
             candidates_[peer] = static_cast<std::uint16_t>(left);
-            if (single(left)) {
+            if (single(left) && left != before) {
                 pending_[pendingCount_++] = peer;
             }
         }
@@ -110,7 +107,11 @@ class Board {
         for (;;) {
             while (pendingCount_ > 0) {
                 const int cell = pending_[--pendingCount_];
-                if (!fix(cell, candidates_[cell])) {
+                const unsigned left = candidates_[cell];
+                if (left == 0) {
+                    return false;
+                }
+                if ((left & kFixedMark) == 0 && !fix(cell, left)) {
                     return false;
                 }
             }
@@ -154,7 +155,8 @@ class Board {
         return best;
     }
 
-    unsigned candidates(int cell) const { return candidates_[cell]; }
+    // The digits the cell may take: the fixed digit of a fixed cell.
+    unsigned candidates(int cell) const { return candidates_[cell] & kAllDigits; }
     bool isOpen(int cell) const { return ((open_[cell / 64] >> (cell % 64)) & 1U) != 0; }
 
   private:
@@ -163,7 +165,8 @@ class Board {
     Progress fixHiddenSingles() {
         Progress progress = Progress::None;
         for (int unit = 0; unit < kUnits; ++unit) {
-            if (fixedIn_[unit] == kAllDigits) {
+            const unsigned fixed = fixedIn_[unit];
+            if (fixed == kAllDigits) {
                 continue;
             }
             const auto& cells = kLayout.unitCells[unit];
@@ -174,10 +177,10 @@ class Board {
                 twice |= once & mask;
                 once |= mask;
             }
-            if (once != kAllDigits) {
+            if ((once & kAllDigits) != kAllDigits) {
                 return Progress::Impossible;  // a digit has no cell left here
             }
-            unsigned hidden = once & ~twice & ~static_cast<unsigned>(fixedIn_[unit]);
+            unsigned hidden = once & ~twice & ~fixed & kAllDigits;
             while (hidden != 0) {
                 const unsigned bit = hidden & (0U - hidden);
                 hidden ^= bit;
@@ -199,7 +202,7 @@ class Board {
         return progress;
     }
 
-    // Takes the digits in mask out of three cells, counting each cell
+    // Takes the digits in mask out of three open cells, counting each cell
     // that loses any in removed.
     bool removeFrom(int first, int step, unsigned mask, int& removed) {
         for (int i = 0, cell = first; i < 3; ++i, cell += step) {
@@ -208,7 +211,7 @@ class Board {
                 continue;
             }
             const unsigned left = before & ~mask;
-            if (left == 0 || !isOpen(cell)) {
+            if (left == 0 || (left & kFixedMark) != 0) {
                 return false;
             }
             candidates_[cell] = static_cast<std::uint16_t>(left);
@@ -231,9 +234,11 @@ class Board {
                 rowThird[line][third] = static_cast<unsigned>(
                     candidates_[rowStart] | candidates_[rowStart + 1] | candidates_[rowStart + 2]);
                 const int columnStart = third * 3 * kGridSize + line;
-                columnThird[line][third] = static_cast<unsigned>(
-                    candidates_[columnStart] | candidates_[columnStart + kGridSize] |
-                    candidates_[columnStart + 2 * kGridSize]);
+                columnThird[line][third] =
+                    static_cast<unsigned>(candidates_[columnStart] |
+                                          candidates_[columnStart + kGridSize] |
+                                          candidates_[columnStart + 2 * kGridSize]) &
+                    kAllDigits;
             }
         }
         int removed = 0;
@@ -291,9 +296,10 @@ class Board {
     std::array<std::uint16_t, kUnits> fixedIn_{};
     std::array<std::uint64_t, 2> open_{~std::uint64_t{0}, (std::uint64_t{1} << (kCells - 64)) - 1};
     int openCount_ = kCells;
-    // Open cells left with one digit, each listed once: a cell becomes
-    // single only once, and a second loss empties it and fails the board.
-    std::array<std::uint8_t, kCells> pending_{};
+    // Open cells left with one digit or none, for propagate to fix or
+    // refuse. A cell is listed when it gets down to one digit and when it
+    // loses that, so at most twice in a board's life.
+    std::array<std::uint8_t, 2 * kCells> pending_{};
     int pendingCount_ = 0;
 };
 
@@ -346,23 +352,20 @@ FirstSolution solveFirstInOrder(PuzzleState& puzzle) {
         listed[listedCount++] = cellIndex(puzzle.blanks.at(slot));
     }
 
-    if (givensClash(puzzle)) {
-        puzzle.status = SolveStatus::Unsolvable;
-        return {};
-    }
-    // Fixing the givens may already show that a blank has no digit left.
+    // Fixing a given fails only on a peer given with the same digit: no
+    // rule runs before propagate.
     Board board;
-    bool possible = true;
-    for (int cell = 0; cell < kCells && possible; ++cell) {
+    for (int cell = 0; cell < kCells; ++cell) {
         const int digit = puzzle.grid.at(cell / kGridSize + 1, cell % kGridSize + 1);
-        if (digit >= 1 && digit <= kGridSize) {
-            possible = board.fix(cell, 1U << (digit - 1));
+        if (digit >= 1 && digit <= kGridSize && !board.fix(cell, 1U << (digit - 1))) {
+            puzzle.status = SolveStatus::Unsolvable;  // two givens clash
+            return {};
         }
     }
 
     FirstSolution answer;
     Filling filling{};
-    const int completions = possible && board.propagate() ? countCompletions(board, 2, filling) : 0;
+    const int completions = board.propagate() ? countCompletions(board, 2, filling) : 0;
     if (completions == 0) {
         for (int index = 0; index < listedCount; ++index) {
             puzzle.grid.set(listed[index] / kGridSize + 1, listed[index] % kGridSize + 1, kBlank);
