@@ -1,6 +1,9 @@
 #include "app/command_line.hpp"
 
+#include <getopt.h>
+
 #include <string_view>
+#include <vector>
 
 #include "puzzle/puzzle_text.hpp"
 
@@ -18,16 +21,19 @@ constexpr const char* kUsage =
     "choose a speed and watch the search; every question takes one key.\n"
     "\n"
     "A PUZZLE is 81 cells in reading order: 1-9 a given, 0 or . a blank;\n"
-    "every other character is skipped. For example:\n"
-    "  novemra 000000010400000000020000000000050407008000300001090000300400200050100000000806000\n"
+    "every other character is skipped, so rows may be spaced out:\n"
+    "  novemra '000000010 400000000 020000000 000050407 008000300\n"
+    "           001090000 300400200 050100000 000806000'\n"
     "\n"
-    "  -f, --file FILE  puzzles from FILE (- for standard input), one per line\n"
-    "                   or as 9-line grids; lines starting with # are comments.\n"
-    "                   Each run takes the next one; the keys still come from\n"
-    "                   the terminal:  novemra -f - < puzzles.txt\n"
+    "  -f, --file FILE  puzzles from FILE (- for standard input): a line with\n"
+    "                   81 cells or more is one puzzle (the rest of the line\n"
+    "                   is ignored), or 9-line grids; lines starting with #\n"
+    "                   are comments. Each run takes the next one; the keys\n"
+    "                   still come from the terminal:  novemra -f - < FILE\n"
     "      --solve      no screen: print each solution as 81 digits, or\n"
-    "                   'unsolvable', one line a puzzle; status 1 if any was\n"
-    "                   unsolvable:  novemra --solve -f puzzles.txt\n"
+    "                   'unsolvable', one line a puzzle, as each is read;\n"
+    "                   status 1 if any was unsolvable, 2 if the input was\n"
+    "                   bad or the answers could not be written\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
@@ -44,63 +50,167 @@ CommandLine refuse(std::string line) {
 constexpr const char* kOneSource = "one puzzle or one file at a time; try 'novemra --help'";
 
 CommandLine unknown(std::string_view argument) {
-    return refuse("unknown argument '" + std::string(argument) + "'; try 'novemra --help'");
+    return refuse("unknown argument '" + shownText(argument) + "'; try 'novemra --help'");
+}
+
+constexpr std::size_t kShownLength = 40;
+
+// The length of the valid UTF-8 sequence at text[at], or 0.
+std::size_t utf8Length(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                               : lead >= 0xE0                 ? 3
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                              : 0;
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    // U+0080..U+009F are control characters too.
+    return lead == 0xC2 && byte(at + 1) < 0xA0 ? 0 : length;
 }
 
 }  // namespace
 
-CommandLine readCommandLine(std::span<const char* const> arguments) {
-    CommandLine result;
-    std::span<const char* const> rest = arguments.empty() ? arguments : arguments.subspan(1);
-    auto word = [](const char* text) { return std::string_view(text == nullptr ? "" : text); };
+std::string shownText(std::string_view text) {
+    std::string shown;
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        if (characters == kShownLength) {
+            shown += "\u2026";
+            break;
+        }
+        const auto ch = static_cast<unsigned char>(text[at]);
+        if (ch >= 0x20 && ch < 0x7F) {
+            shown.push_back(static_cast<char>(ch));
+            ++at;
+            continue;
+        }
+        if (const std::size_t length = ch >= 0x80 ? utf8Length(text, at) : 0; length > 0) {
+            shown.append(text.substr(at, length));
+            at += length;
+            continue;
+        }
+        // Control characters and stray bytes, written so that they do
+        // nothing to a terminal and take one line.
+        static constexpr char kHex[] = "0123456789abcdef";
+        switch (ch) {
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
+            case '\r':
+                shown += "\\r";
+                break;
+            default:
+                shown += "\\x";
+                shown.push_back(kHex[ch >> 4]);
+                shown.push_back(kHex[ch & 0xF]);
+        }
+        ++at;
+    }
+    return shown;
+}
 
-    if (!rest.empty()) {
-        const std::string_view first = word(rest[0]);
-        const bool help = first == "--help" || first == "-h";
-        const bool version = first == "--version" || first == "-V";
-        if (help || version) {
-            if (rest.size() > 1) {
-                return unknown(word(rest[1]));
+CommandLine readCommandLine(std::span<const char* const> arguments) {
+    // getopt_long takes a mutable argv; it only reorders the pointers.
+    std::vector<char*> argv;
+    static char empty[] = "";
+    for (const char* argument : arguments) {
+        argv.push_back(argument == nullptr ? empty : const_cast<char*>(argument));
+    }
+    if (argv.empty()) {
+        argv.push_back(empty);
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(argv.size() - 1);
+
+    enum : int { kSolveOption = 256 };
+    static const option kOptions[] = {{"file", required_argument, nullptr, 'f'},
+                                      {"solve", no_argument, nullptr, kSolveOption},
+                                      {"help", no_argument, nullptr, 'h'},
+                                      {"version", no_argument, nullptr, 'V'},
+                                      {nullptr, 0, nullptr, 0}};
+    CommandLine result;
+    bool help = false;
+    bool version = false;
+    std::optional<CommandLine> refused;
+    const auto refuseOnce = [&refused](CommandLine refusal) {
+        if (!refused) {
+            refused = std::move(refusal);
+        }
+    };
+    // A fresh scan (0, not 1, also resets getopt's state within a word);
+    // its own messages are replaced by the program's.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int option = ::getopt_long(argc, argv.data(), ":f:hV", kOptions, nullptr);
+        if (option == -1) {
+            break;
+        }
+        switch (option) {
+            case 'h':
+                help = true;
+                break;
+            case 'V':
+                version = true;
+                break;
+            case kSolveOption:
+                result.solveOnly = true;
+                break;
+            case 'f':
+                if (result.file) {
+                    refuseOnce(refuse(kOneSource));
+                }
+                result.file = std::string(optarg);
+                break;
+            case ':': {
+                const std::string name = shownText(argv[optind - 1]);
+                refuseOnce(refuse(name + " needs a file name (- for standard input); try 'novemra "
+                                         "--help'"));
+                break;
             }
-            result.action = help ? CommandLine::Action::Help : CommandLine::Action::Version;
-            return result;
+            default: {
+                // An unknown option: a short one is named by optopt, a long
+                // one by the word getopt_long stopped at.
+                const std::string word =
+                    optopt != 0 ? std::string{'-', static_cast<char>(optopt)} : argv[optind - 1];
+                refuseOnce(unknown(word));
+                break;
+            }
         }
     }
-
-    for (std::size_t at = 0; at < rest.size(); ++at) {
-        const std::string_view argument = word(rest[at]);
-        if (argument == "--solve") {
-            result.solveOnly = true;
-            continue;
-        }
-        const bool sourceGiven = result.puzzle.has_value() || result.file.has_value();
-        if (argument == "-f" || argument == "--file") {
-            if (at + 1 == rest.size()) {
-                return refuse(std::string(argument) +
-                              " needs a file name (- for standard input); try 'novemra --help'");
-            }
-            if (sourceGiven) {
-                return refuse(kOneSource);
-            }
-            result.file = std::string(word(rest[++at]));
-            continue;
-        }
-        if (argument.size() > 1 && argument[0] == '-') {
-            return unknown(argument);
-        }
+    for (int at = optind; at < argc; ++at) {
+        const std::string_view argument = argv[static_cast<std::size_t>(at)];
         int cells = 0;
         std::optional<StoredPuzzle> puzzle = puzzleFromText(argument, cells);
         if (cells == 0) {
-            return unknown(argument);  // neither an option nor a puzzle
+            refuseOnce(unknown(argument));  // neither an option nor a puzzle
+        } else if (!puzzle) {
+            refuseOnce(refuse("puzzle '" + shownText(argument) + "': " + std::to_string(cells) +
+                              (cells == 1 ? " cell" : " cells") + "; a puzzle has " +
+                              std::to_string(kPuzzleCells)));
+        } else if (result.puzzle || result.file) {
+            refuseOnce(refuse(kOneSource));
+        } else {
+            result.puzzle = *puzzle;
         }
-        if (!puzzle) {
-            return refuse("puzzle '" + std::string(argument) + "': " + std::to_string(cells) +
-                          " cells; a puzzle has " + std::to_string(kPuzzleCells));
-        }
-        if (sourceGiven) {
-            return refuse(kOneSource);
-        }
-        result.puzzle = *puzzle;
+    }
+    if (help || (version && !refused)) {
+        CommandLine answer;
+        answer.action = help ? CommandLine::Action::Help : CommandLine::Action::Version;
+        return answer;
+    }
+    if (refused) {
+        return *refused;
     }
     if (result.solveOnly && !result.puzzle && !result.file) {
         return refuse("--solve needs a puzzle or -f FILE; try 'novemra --help'");

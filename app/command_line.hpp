@@ -24,10 +24,17 @@ struct CommandLine {
     bool solveOnly = false;
 };
 
-// Reads argv[1..]: none runs the program; --help or -h and --version or -V,
-// each alone, answer and end; a puzzle, -f FILE and --solve are read as the
-// usage says; anything else is refused.
+// Reads argv[1..] with the usual option forms (-fFILE, --file=FILE, "--"
+// ending the options): none runs the program; --help or -h anywhere answers
+// with the usage; otherwise anything not understood is refused, and
+// --version or -V answers with the version; a puzzle, -f FILE and --solve
+// are read as the usage says.
 CommandLine readCommandLine(std::span<const char* const> arguments);
+
+// A text from the command line or a file name as a message shows it: on one
+// line, control characters and bytes that are not UTF-8 written as \n, \t,
+// \r or \xHH, and cut to 40 characters and an ellipsis.
+std::string shownText(std::string_view text);
 
 // The short usage printed for --help.
 const char* usageText();

@@ -1,11 +1,11 @@
 #include "app/given_puzzles.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <functional>
-#include <memory>
 
-#include "puzzle/puzzle_text.hpp"
 #include "solver/first_solution.hpp"
 
 namespace novemra {
@@ -13,112 +13,94 @@ namespace novemra {
 namespace {
 
 constexpr int kExitUnsolvable = 1;
-constexpr int kExitBadInput = 2;
+constexpr int kExitTrouble = 2;
 
-// The puzzle file named on the command line, open for reading: standard
-// input for "-". Closed when it goes.
-class PuzzleSource {
-  public:
-    explicit PuzzleSource(const std::string& name) {
-        if (name == "-") {
-            label_ = "standard input";
-            in_ = stdin;
-            return;
-        }
-        label_ = name;
-        owned_.reset(std::fopen(name.c_str(), "r"));
-        if (!owned_) {
-            error_ = "novemra: cannot read " + name + ": " + std::strerror(errno);
-        }
-        in_ = owned_.get();
+std::string cannotRead(const std::string& label, int error) {
+    return "novemra: cannot read " + label + ": " + std::strerror(error);
+}
+
+}  // namespace
+
+GivenPuzzles::OwnedFd::~OwnedFd() {
+    reset(-1);
+}
+
+void GivenPuzzles::OwnedFd::reset(int fd) {
+    if (fd_ >= 0) {
+        ::close(fd_);
     }
+    fd_ = fd;
+}
 
-    bool opened() const { return in_ != nullptr; }
-    std::FILE* stream() const { return in_; }
-    const std::string& openError() const { return error_; }
-    // "novemra: puzzles.txt line 3: 80 cells; a puzzle has 81".
-    std::string readError(const PuzzleReader& reader) const {
-        return "novemra: " + label_ + " " + reader.error();
-    }
-    std::string emptyError() const { return "novemra: " + label_ + ": no puzzle in it"; }
-    const std::string& label() const { return label_; }
+GivenPuzzles::GivenPuzzles() = default;
+GivenPuzzles::~GivenPuzzles() = default;
 
-  private:
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::string label_;
-    std::string error_;
-    std::unique_ptr<std::FILE, Closer> owned_;
-    std::FILE* in_ = nullptr;
-};
-
-// Where a puzzle came from, to name it on standard error: the file's label
-// and the line it began on, or no label for the puzzle argument.
-struct PuzzleOrigin {
-    std::string_view label;
-    int line = 0;
-};
-
-// Calls take with each puzzle the command line gives, as it is read.
-// False with error set when the input is bad.
-bool forEachGivenPuzzle(const CommandLine& command,
-                        const std::function<void(const StoredPuzzle&, const PuzzleOrigin&)>& take,
-                        std::string& error) {
+bool GivenPuzzles::open(const CommandLine& command, std::string& error,
+                        std::function<void()> beforeRead) {
     if (command.puzzle) {
-        take(*command.puzzle, PuzzleOrigin{});
+        argument_ = command.puzzle;
         return true;
     }
     if (!command.file) {
         return true;
     }
-    PuzzleSource source(*command.file);
-    if (!source.opened()) {
-        error = source.openError();
-        return false;
-    }
-    PuzzleReader reader(source.stream());
-    StoredPuzzle puzzle{};
-    bool any = false;
-    for (;;) {
-        switch (reader.next(puzzle)) {
-            case PuzzleReader::Result::Puzzle:
-                any = true;
-                take(puzzle, PuzzleOrigin{source.label(), reader.puzzleLine()});
-                continue;
-            case PuzzleReader::Result::Error:
-                error = source.readError(reader);
-                return false;
-            case PuzzleReader::Result::End:
-                if (!any) {
-                    error = source.emptyError();
-                    return false;
-                }
-                return true;
+    if (*command.file == "-") {
+        label_ = "standard input";
+        fd_ = STDIN_FILENO;
+    } else {
+        label_ = shownText(*command.file);
+        fd_ = ::open(command.file->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd_ < 0) {
+            error = cannotRead(label_, errno);
+            return false;
         }
+        owned_.reset(fd_);
     }
+    reader_ = std::make_unique<PuzzleReader>(fd_, std::move(beforeRead));
+    return true;
 }
 
-}  // namespace
-
-bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puzzles,
-                      std::string& error) {
-    std::vector<StoredPuzzle> read;
-    if (!forEachGivenPuzzle(
-            command,
-            [&read](const StoredPuzzle& puzzle, const PuzzleOrigin&) { read.push_back(puzzle); },
-            error)) {
-        return false;
+GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error) {
+    if (argument_) {
+        puzzle = *argument_;
+        argument_.reset();
+        return Result::Puzzle;
     }
-    puzzles = std::move(read);
-    return true;
+    if (!reader_) {
+        return Result::End;
+    }
+    switch (reader_->next(puzzle)) {
+        case PuzzleReader::Result::Puzzle:
+            anyRead_ = true;
+            return Result::Puzzle;
+        case PuzzleReader::Result::End:
+            if (anyRead_) {
+                return Result::End;
+            }
+            error = "novemra: " + label_ + ": no puzzle in it";
+            return Result::Error;
+        case PuzzleReader::Result::Error:
+            break;
+    }
+    if (reader_->readFailed()) {
+        error = "novemra: cannot read " + label_ + ": " + reader_->error();
+    } else {
+        error = "novemra: " + label_ + " " + reader_->error();
+    }
+    return Result::Error;
+}
+
+std::string GivenPuzzles::lastPlace() const {
+    if (!reader_) {
+        return "";
+    }
+    return label_ + " line " + std::to_string(reader_->puzzleLine());
 }
 
 PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
     PuzzleState puzzle;
     resetPuzzle(puzzle);
     fillPuzzle(puzzle, given);
-    // The answer the screen's search ends with, found directly.
     const FirstSolution first = solveFirstInOrder(puzzle);
     line.clear();
     if (puzzle.status != SolveStatus::Solved) {
@@ -135,37 +117,59 @@ PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
 }
 
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
+    // The first failed write ends the run: answers that cannot be delivered
+    // are not worth computing, and a lost answer must not look like success.
+    int writeError = 0;
+    const auto sendAnswers = [&] {
+        if (writeError == 0 && std::fflush(out) != 0) {
+            writeError = errno != 0 ? errno : EIO;
+        }
+    };
+    const auto finish = [&](int status) {
+        sendAnswers();
+        if (writeError != 0) {
+            std::fprintf(err, "novemra: cannot write the answers: %s\n", std::strerror(writeError));
+            return kExitTrouble;
+        }
+        return status;
+    };
+
+    GivenPuzzles given;
+    std::string error;
+    if (!given.open(command, error, sendAnswers)) {
+        std::fprintf(err, "%s\n", error.c_str());
+        return kExitTrouble;
+    }
     bool anyUnsolvable = false;
     std::string line;
-    std::string error;
-    const bool read = forEachGivenPuzzle(
-        command,
-        [&](const StoredPuzzle& given, const PuzzleOrigin& origin) {
-            const PuzzleAnswer answer = answerPuzzle(given, line);
-            anyUnsolvable = anyUnsolvable || !answer.solved;
-            std::fputs(line.c_str(), out);
-            if (answer.severalSolutions) {
-                // After the answer it is about, on the other stream.
-                std::fflush(out);
-                if (origin.label.empty()) {
-                    std::fputs("novemra: the puzzle has several solutions\n", err);
-                } else {
-                    std::fprintf(err, "novemra: %.*s line %d: several solutions\n",
-                                 static_cast<int>(origin.label.size()), origin.label.data(),
-                                 origin.line);
-                }
-            }
-        },
-        error);
-    if (std::fflush(out) != 0 && read) {
-        std::fprintf(err, "novemra: cannot write the answers: %s\n", std::strerror(errno));
-        return kExitBadInput;
+    StoredPuzzle puzzle{};
+    while (writeError == 0) {
+        const GivenPuzzles::Result result = given.next(puzzle, error);
+        if (result == GivenPuzzles::Result::End) {
+            break;
+        }
+        if (result == GivenPuzzles::Result::Error) {
+            // The answers so far go out first, then the reason.
+            sendAnswers();
+            std::fprintf(err, "%s\n", error.c_str());
+            return finish(kExitTrouble);
+        }
+        const PuzzleAnswer answer = answerPuzzle(puzzle, line);
+        anyUnsolvable = anyUnsolvable || !answer.solved;
+        errno = 0;
+        if (std::fputs(line.c_str(), out) < 0 || std::ferror(out) != 0) {
+            writeError = errno != 0 ? errno : EIO;
+            break;
+        }
+        if (answer.severalSolutions) {
+            // After the answer it is about, on the other stream.
+            sendAnswers();
+            const std::string place = given.lastPlace();
+            std::fprintf(err, "novemra: %s%sseveral solutions\n", place.c_str(),
+                         place.empty() ? "the puzzle has " : ": ");
+        }
     }
-    if (!read) {
-        std::fprintf(err, "%s\n", error.c_str());
-        return kExitBadInput;
-    }
-    return anyUnsolvable ? kExitUnsolvable : 0;
+    return finish(anyUnsolvable ? kExitUnsolvable : 0);
 }
 
 }  // namespace novemra

@@ -1,36 +1,84 @@
-// Puzzles given on the command line or in a file, read before the terminal
-// is touched, and the solve without a screen (--solve).
+// Puzzles given on the command line or in a file, read one at a time as
+// they are needed, and the solve without a screen (--solve).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/command_line.hpp"
+#include "puzzle/puzzle_text.hpp"
 #include "puzzle/test_puzzles.hpp"
 
 namespace novemra {
 
-// Every puzzle the command line gives, in order: the puzzle argument, or
-// each one in the file. False, with the line for standard error in error,
-// when the file cannot be read or is not a whole number of puzzles; then
-// nothing is kept.
-bool readGivenPuzzles(const CommandLine& command, std::vector<StoredPuzzle>& puzzles,
-                      std::string& error);
+// The puzzles the command line gives: the puzzle argument, or each one in
+// the file, in order. Holds the open file (closed when it goes) and one
+// reader's buffer, however long the file.
+class GivenPuzzles {
+  public:
+    GivenPuzzles();
+    ~GivenPuzzles();
+    GivenPuzzles(const GivenPuzzles&) = delete;
+    GivenPuzzles& operator=(const GivenPuzzles&) = delete;
 
-// Solves each given puzzle as it is read, with the answer the screen's
-// search ends with, and writes one line for each to out: its solution as 81
-// digits (the first in reading order when there are several, which err
-// names), or "unsolvable". Returns the exit status: 0 when every puzzle was solved, 1
-// when any was unsolvable, 2 when the input was bad (named on err).
+    // Takes what the command line gives; with nothing given, next() is End
+    // at once. False, with the line for standard error in error, when the
+    // file cannot be opened. beforeRead runs before each read of the file
+    // that may wait.
+    bool open(const CommandLine& command, std::string& error,
+              std::function<void()> beforeRead = nullptr);
+
+    enum class Result { Puzzle, End, Error };
+    // The next puzzle. Error, with the line for standard error in error,
+    // when the file cannot be read, is not a whole number of puzzles, or
+    // holds none at all.
+    Result next(StoredPuzzle& puzzle, std::string& error);
+
+    // The last puzzle's place for a message, "puzzles.txt line 3", or ""
+    // for the puzzle argument.
+    std::string lastPlace() const;
+
+  private:
+    // A descriptor this object opened, closed when it goes.
+    class OwnedFd {
+      public:
+        OwnedFd() = default;
+        OwnedFd(const OwnedFd&) = delete;
+        OwnedFd& operator=(const OwnedFd&) = delete;
+        ~OwnedFd();
+        void reset(int fd);
+
+      private:
+        int fd_ = -1;
+    };
+
+    std::optional<StoredPuzzle> argument_;
+    OwnedFd owned_;
+    int fd_ = -1;
+    std::string label_;
+    std::unique_ptr<PuzzleReader> reader_;
+    bool anyRead_ = false;
+};
+
 struct PuzzleAnswer {
     bool solved = false;
     bool severalSolutions = false;
 };
 
-// The line --solve writes for one puzzle, ended by a line feed.
+// The line --solve writes for one puzzle, ended by a line feed: the answer
+// the screen's search ends with.
 PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line);
 
+// Solves each given puzzle as it is read and writes one line for each to
+// out: its solution as 81 digits (the first in reading order when there are
+// several, which err names), or "unsolvable". Answers that are ready go out
+// before the input is waited for. Returns the exit status: 0 when every
+// puzzle was solved, 1 when any was unsolvable, 2 when the input was bad
+// or an answer could not be written (named on err; nothing more is read).
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err);
 
 }  // namespace novemra

@@ -1,6 +1,8 @@
 // novemra: watch a backtracking search solve Sudoku in the terminal.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/command_line.hpp"
@@ -15,6 +17,18 @@ namespace {
 constexpr int kExitUsage = 2;
 constexpr int kExitNoTerminal = 1;
 
+// Writes the text to standard output; a text that cannot be written (a
+// full disk, a closed pipe) is a failure, and says why.
+int writeAll(const char* text, const char* what) {
+    errno = 0;
+    if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) {
+        return 0;
+    }
+    std::fprintf(stderr, "novemra: cannot write %s: %s\n", what,
+                 std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -24,11 +38,9 @@ int main(int argc, char** argv) {
         novemra::readCommandLine({argv, static_cast<std::size_t>(argc)});
     switch (command.action) {
         case novemra::CommandLine::Action::Help:
-            std::fputs(novemra::usageText(), stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return writeAll(novemra::usageText(), "the usage");
         case novemra::CommandLine::Action::Version:
-            std::fputs(novemra::kVersionLine, stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return writeAll(novemra::kVersionLine, "the version");
         case novemra::CommandLine::Action::Refuse:
             std::fputs(command.error.c_str(), stderr);
             return kExitUsage;
@@ -36,19 +48,27 @@ int main(int argc, char** argv) {
             break;
     }
     if (command.solveOnly) {
-        // Each answer goes out as soon as its puzzle is solved.
-        std::setvbuf(stdout, nullptr, _IOLBF, 0);
         return novemra::solveWithoutScreen(command, stdout, stderr);
     }
-    // Puzzles from the command line are read whole, and refused whole,
-    // before anything is drawn.
+    // The first given puzzle is read, and refused if bad, before anything
+    // is drawn; the rest are read one at a time as the runs take them.
     novemra::ProgramState state;
     std::string error;
-    if (!novemra::readGivenPuzzles(command, state.givenPuzzles, error)) {
+    novemra::StoredPuzzle first{};
+    if (!state.given.open(command, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return kExitUsage;
     }
-
+    switch (state.given.next(first, error)) {
+        case novemra::GivenPuzzles::Result::Puzzle:
+            state.nextGiven = first;
+            break;
+        case novemra::GivenPuzzles::Result::End:
+            break;
+        case novemra::GivenPuzzles::Result::Error:
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return kExitUsage;
+    }
     // A print server that drops its connection must not kill the program
     // with SIGPIPE; the failed write is simply a failed hard copy.
     std::signal(SIGPIPE, SIG_IGN);
@@ -62,5 +82,12 @@ int main(int argc, char** argv) {
 
     novemra::CupsSpooler spooler;
     novemra::runProgram(state, *terminal, spooler);
+    if (!state.endError.empty()) {
+        // A bad puzzle further on in the file: said on the restored
+        // terminal, after the program's screen is gone.
+        terminal.reset();
+        std::fprintf(stderr, "%s\n", state.endError.c_str());
+        return kExitUsage;
+    }
     return 0;
 }

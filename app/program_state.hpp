@@ -1,9 +1,10 @@
 // Everything the program keeps between its steps, owned by the run loop.
 #pragma once
 
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "app/given_puzzles.hpp"
 #include "puzzle/grid.hpp"
 #include "puzzle/test_puzzles.hpp"
 #include "solver/solver.hpp"
@@ -17,10 +18,14 @@ struct ProgramState {
     bool useTestData = false;
     TestLevel level = TestLevel::Easy;
     SpeedMode speed = SpeedMode::Fast;
-    // Puzzles given on the command line: each run takes the next one until
-    // they are used up; then the runs ask as usual.
-    std::vector<StoredPuzzle> givenPuzzles;
-    std::size_t nextGiven = 0;
+    // Puzzles given on the command line, read one at a time: a run takes
+    // nextGiven when there is one, and "y" to run again reads the one after;
+    // once they are used up the runs ask as usual.
+    GivenPuzzles given;
+    std::optional<StoredPuzzle> nextGiven;
+    // The line for standard error when a puzzle read after the first was
+    // bad; the program ends, and says so once the terminal is restored.
+    std::string endError;
 };
 
 }  // namespace novemra

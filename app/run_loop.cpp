@@ -60,6 +60,22 @@ Flow askQuestions(ProgramState& state, ConsoleTerminal& terminal, bool& helpWant
     return askSpeed(state, terminal);
 }
 
+// Reads the next puzzle the command line gives, if any, for the next run.
+// Returns Quit, with endError set, when it is bad.
+Flow takeNextGivenPuzzle(ProgramState& state) {
+    StoredPuzzle puzzle{};
+    switch (state.given.next(puzzle, state.endError)) {
+        case GivenPuzzles::Result::Puzzle:
+            state.nextGiven = puzzle;
+            return Flow::Continue;
+        case GivenPuzzles::Result::End:
+            return Flow::Continue;
+        case GivenPuzzles::Result::Error:
+            break;
+    }
+    return Flow::Quit;
+}
+
 // Shows the outcome and asks the last questions. Returns Continue when the
 // user wants another run.
 Flow reportAndAskAgain(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spooler) {
@@ -86,14 +102,15 @@ Flow reportAndAskAgain(ProgramState& state, ConsoleTerminal& terminal, PrintSpoo
         return Flow::Quit;
     }
     drainKeys(terminal);
-    return state.answer == "y" ? Flow::Continue : Flow::Quit;
+    return state.answer == "y" ? takeNextGivenPuzzle(state) : Flow::Quit;
 }
 
 // Asks the speed for a puzzle given on the command line, drawn as if it
 // had been typed in: the speed question stands where the first question
 // would.
 Flow askSpeedForGivenPuzzle(ProgramState& state, ConsoleTerminal& terminal) {
-    fillPuzzle(state.puzzle, state.givenPuzzles[state.nextGiven++]);
+    fillPuzzle(state.puzzle, *state.nextGiven);
+    state.nextGiven.reset();
     state.useTestData = false;
     drawGrid(state.puzzle.grid, terminal);
     terminal.printEmptyLine();
@@ -107,7 +124,7 @@ Flow runOnce(ProgramState& state, ConsoleTerminal& terminal, PrintSpooler& spool
     terminal.clear();
     resetPuzzle(state.puzzle);
 
-    if (state.nextGiven < state.givenPuzzles.size()) {
+    if (state.nextGiven) {
         if (askSpeedForGivenPuzzle(state, terminal) == Flow::Quit) {
             return Flow::Quit;
         }

@@ -1,5 +1,7 @@
 #include "puzzle/puzzle_text.hpp"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -41,21 +43,42 @@ std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells) {
 }
 
 int PuzzleReader::get() {
-    return std::getc(in_);
+    if (position_ == end_) {
+        if (atEnd_ || readFailed_) {
+            return -1;
+        }
+        if (beforeRead_) {
+            beforeRead_();
+        }
+        ssize_t count = 0;
+        do {
+            count = ::read(fd_, buffer_.data(), buffer_.size());
+        } while (count < 0 && errno == EINTR);
+        if (count <= 0) {
+            atEnd_ = count == 0;
+            readFailed_ = count < 0;
+            readErrno_ = errno;
+            return -1;
+        }
+        position_ = 0;
+        end_ = static_cast<std::size_t>(count);
+    }
+    return static_cast<unsigned char>(buffer_[position_++]);
 }
 
-PuzzleReader::Result PuzzleReader::fail(int line, int cells) {
+PuzzleReader::Result PuzzleReader::fail(std::int64_t line, int cells) {
     error_ = "line " + std::to_string(line) + ": " + std::to_string(cells) +
-             " cells; a puzzle has " + std::to_string(kPuzzleCells);
+             (cells == 1 ? " cell" : " cells") + "; a puzzle has " + std::to_string(kPuzzleCells);
     return Result::Error;
 }
 
 PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
+    static constexpr std::array<int, 3> kByteOrderMark{0xEF, 0xBB, 0xBF};
     for (;;) {
         const int ch = get();
-        if (ch == EOF) {
-            if (std::ferror(in_) != 0) {
-                error_ = std::strerror(errno);
+        if (ch < 0) {
+            if (readFailed_) {
+                error_ = std::strerror(readErrno_);
                 return Result::Error;
             }
             if (holding_) {
@@ -66,11 +89,19 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             }
             return count_ == 0 ? Result::End : fail(startLine_, count_);
         }
+        if (markMatched_ >= 0) {
+            // A byte-order mark leaves the first line's start where it is,
+            // so a comment there is still a comment.
+            if (markMatched_ < 3 && ch == kByteOrderMark[static_cast<std::size_t>(markMatched_)]) {
+                ++markMatched_;
+                continue;
+            }
+            markMatched_ = -1;
+        }
         if (ch == '\n') {
             ++line_;
             atLineStart_ = true;
-            inComment_ = false;
-            cellsOnLine_ = 0;
+            skippingLine_ = false;
             cellsBeforeLine_ = count_;
             if (holding_) {
                 holding_ = false;
@@ -80,8 +111,11 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             }
             continue;
         }
-        if (inComment_ || (atLineStart_ && ch == kComment)) {
-            inComment_ = true;
+        if (skippingLine_) {
+            continue;
+        }
+        if (atLineStart_ && ch == kComment) {
+            skippingLine_ = true;
             continue;
         }
         atLineStart_ = false;
@@ -90,24 +124,24 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             continue;
         }
         if (holding_) {
-            // The puzzle ended inside this line, though it began with an
+            // The puzzle ended inside this line, though it began on an
             // earlier one: that line held too few cells.
             return fail(startLine_, cellsBeforeLine_);
         }
         if (count_ == 0) {
             startLine_ = line_;
-            startedWithLine_ = cellsOnLine_ == 0;
             cellsBeforeLine_ = 0;
         }
-        ++cellsOnLine_;
         cells_[static_cast<std::size_t>(count_++)] = value;
         if (count_ < kPuzzleCells) {
             continue;
         }
-        if (startedWithLine_ && startLine_ < line_) {
+        if (startLine_ < line_) {
             holding_ = true;  // until its line ends
             continue;
         }
+        // One line, one puzzle: the rest of the line is not cells.
+        skippingLine_ = true;
         count_ = 0;
         puzzle = cells_;
         return Result::Puzzle;

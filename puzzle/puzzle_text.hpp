@@ -4,7 +4,9 @@
 // skipped; every 81 cells make one puzzle.
 #pragma once
 
-#include <cstdio>
+#include <array>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,46 +26,65 @@ int cellValue(char ch);
 // cells (cells then says how many it holds).
 std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells);
 
-// Reads puzzles from a stream as it goes: what it keeps does not grow with
-// the length of a line or of what is skipped. Lines that start with '#' are
-// comments.
+// Reads puzzles from a file descriptor as it goes, in memory that does not
+// grow with the length of a line or of what is skipped. Lines that start
+// with '#' (after a UTF-8 byte-order mark on the first line) are comments.
+// A line holding 81 cells or more is one puzzle, its first 81 cells: the
+// rest of the line (a rating, a comment, the solution column of a CSV file)
+// is ignored. A puzzle may also be spread over lines, such as a 9-line
+// grid, but must then end where a line ends.
 class PuzzleReader {
   public:
-    // Reads from in, which stays the caller's.
-    explicit PuzzleReader(std::FILE* in) : in_(in) {}
+    // Reads from fd, which stays the caller's. beforeRead, when given, runs
+    // before every read that may wait for input (to send answers that are
+    // ready, say).
+    explicit PuzzleReader(int fd, std::function<void()> beforeRead = nullptr)
+        : fd_(fd), beforeRead_(std::move(beforeRead)) {}
 
     enum class Result { Puzzle, End, Error };
     // The next puzzle into puzzle; End after the last one; Error when the
-    // text is not a whole number of puzzles (see error()) or cannot be read.
+    // text is not a whole number of puzzles or cannot be read (see error()).
     Result next(StoredPuzzle& puzzle);
-    // For Error: "line 3: 80 cells; a puzzle has 81", or the reason the
-    // stream could not be read.
+    // For Error: "line 3: 80 cells; a puzzle has 81", or, when readFailed(),
+    // the reason the descriptor could not be read.
     const std::string& error() const { return error_; }
+    bool readFailed() const { return readFailed_; }
     // The line the last puzzle read began on.
-    int puzzleLine() const { return startLine_; }
+    std::int64_t puzzleLine() const { return startLine_; }
 
   private:
-    // The next character, or EOF.
+    // The next byte, or -1 at the end or on a read error.
     int get();
-    Result fail(int line, int cells);
+    Result fail(std::int64_t line, int cells);
 
-    std::FILE* in_;
+    int fd_;
+    std::function<void()> beforeRead_;
+    std::array<char, 1 << 16> buffer_{};
+    std::size_t position_ = 0;
+    std::size_t end_ = 0;
+    bool atEnd_ = false;
+    bool readFailed_ = false;
+    int readErrno_ = 0;
+    // Bytes of a leading byte-order mark matched so far; -1 once the text
+    // has shown it has none.
+    int markMatched_ = 0;
     std::string error_;
-    int line_ = 1;
-    bool atLineStart_ = true;
-    bool inComment_ = false;
-    int cellsOnLine_ = 0;
 
-    // The puzzle being read: its cells, the line it began on, whether it
-    // began with its line, and how many cells it had before line_.
+    std::int64_t line_ = 1;
+    bool atLineStart_ = true;
+    // The rest of the line is skipped: a comment, or what follows a puzzle
+    // that the line held whole.
+    bool skippingLine_ = false;
+
+    // The puzzle being read: its cells, the line it began on, and how many
+    // cells it had before line_.
     StoredPuzzle cells_{};
     int count_ = 0;
-    int startLine_ = 0;
-    bool startedWithLine_ = false;
+    std::int64_t startLine_ = 0;
     int cellsBeforeLine_ = 0;
-    // A complete puzzle that began with an earlier line, held until its
-    // line ends: more cells on that line mean it was not what it seemed
-    // (a line of 80 cells followed by one of 81).
+    // A complete puzzle that began on an earlier line, held until its line
+    // ends: more cells on that line mean it was not what it seemed (a line
+    // of 80 cells followed by one of 81).
     bool holding_ = false;
 };
 

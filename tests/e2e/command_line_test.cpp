@@ -1,6 +1,11 @@
 // The program's arguments, answered without touching the terminal.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -61,13 +66,31 @@ struct ArgumentRun {
     }
 };
 
+// --help anywhere answers with the usage, whatever else is there.
 TEST(CommandLine, HelpPrintsUsageAndExitsZero) {
-    for (const char* flag : {"--help", "-h"}) {
-        ArgumentRun run({flag});
-        ASSERT_EQ(run.exitLine(), "0\n") << flag;
-        EXPECT_EQ(run.shell.standardOutput().rfind("Usage: novemra", 0), 0U) << flag;
-        EXPECT_EQ(run.shell.standardError(), "") << flag;
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--help"}, {"-h"}, {"foo", "--help"}, {"--help", "--version"}, {"--bogus", "-h"}}) {
+        ArgumentRun run(arguments);
+        ASSERT_EQ(run.exitLine(), "0\n") << arguments.front();
+        EXPECT_EQ(run.shell.standardOutput().rfind("Usage: novemra", 0), 0U) << arguments.front();
+        EXPECT_EQ(run.shell.standardError(), "") << arguments.front();
         run.expectTerminalUntouched();
+    }
+}
+
+// Output that cannot be written is a failure that says why.
+TEST(CommandLine, AnswersToAFullDiskFailAndSayWhy) {
+    for (const auto& [arguments, status, error] :
+         std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
+             {{"--help"}, "1\n", "cannot write the usage"},
+             {{"--version"}, "1\n", "cannot write the version"},
+             {{"--solve", kQuick}, "2\n", "cannot write the answers"}}) {
+        ShellSession::Options options = ArgumentRun::options(arguments);
+        options.outputPath = "/dev/full";
+        ShellSession shell(kProgram, options);
+        ASSERT_TRUE(shell.process().waitForExit().has_value());
+        EXPECT_EQ(shell.exitLine(), status) << arguments.front();
+        EXPECT_EQ(shell.standardError(), "novemra: " + error + ": " + std::strerror(ENOSPC) + "\n");
     }
 }
 
@@ -83,9 +106,9 @@ TEST(CommandLine, VersionPrintsNameAndVersion) {
 
 TEST(CommandLine, UnknownArgumentIsNamedOnOneLineWithStatusTwo) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"foo"}, {"--help", "foo"}, {"--version", "foo"}, {"--color"}}) {
+             {"foo"}, {"--version", "foo"}, {"--color"}, {"--color=auto"}}) {
         ArgumentRun run(arguments);
-        const std::string& unknown = arguments.size() == 2 ? arguments[1] : arguments[0];
+        const std::string& unknown = arguments.back();
         ASSERT_EQ(run.exitLine(), "2\n") << unknown;
         EXPECT_EQ(run.shell.standardOutput(), "");
         EXPECT_EQ(run.shell.standardError(),
@@ -144,18 +167,49 @@ TEST(CommandLine, SolveNamesAPuzzleWithSeveralSolutions) {
     }
 }
 
+// The usual option forms: --file=FILE, -fFILE, and "--" before a grid
+// argument that starts with a dash.
+TEST(CommandLine, StandardOptionFormsAreUnderstood) {
+    PuzzleFile file(kQuick + "\n");
+    const std::string path = file.path.string();
+    const std::string dashedGrid = "-------\n" + kQuick;
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--solve", "--file=" + path},
+                                               {"--solve", "-f" + path},
+                                               {"--solve", "--", dashedGrid},
+                                               {"--file", path, "--solve"}}) {
+        ArgumentRun run(arguments);
+        ASSERT_EQ(run.exitLine(), "0\n") << arguments[1];
+        EXPECT_EQ(run.shell.standardOutput(), std::string(kQuickSolved) + "\n");
+        EXPECT_EQ(run.shell.standardError(), "");
+    }
+}
+
 TEST(CommandLine, BadPuzzleInputIsNamedOnOneLineAndTouchesNothing) {
-    PuzzleFile partial(kQuick + "\n\n" + kQuick.substr(1) + "\n");
+    PuzzleFile badFirst(kQuick.substr(1) + "\n" + kQuick + "\n");
     PuzzleFile shortLine(kQuick + "\n" + kQuick.substr(1) + "\n" + kQuick + "\n");
+    PuzzleFile quick(kQuick + "\n");
     const std::string missing = "/nonexistent/puzzles.txt";
+    const std::string oneSource = "one puzzle or one file at a time; try 'novemra --help'";
     for (const auto& [arguments, error] :
          std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"-f", missing}, "cannot read " + missing + ": No such file or directory"},
-             {{"-f", partial.path.string()},
-              partial.path.string() + " line 3: 80 cells; a puzzle has 81"},
+             {{"-f", "/"}, "cannot read /: Is a directory"},
+             {{"-f", badFirst.path.string()},
+              badFirst.path.string() + " line 1: 80 cells; a puzzle has 81"},
              {{"--solve", "-f", shortLine.path.string()},
               shortLine.path.string() + " line 2: 80 cells; a puzzle has 81"},
              {{"12345"}, "puzzle '12345': 5 cells; a puzzle has 81"},
+             {{"5"}, "puzzle '5': 1 cell; a puzzle has 81"},
+             // Shown on one line, escaped, and cut short.
+             {{"\x1b[H\x1b[J\nrm"}, "unknown argument '\\x1b[H\\x1b[J\\nrm'; try 'novemra --help'"},
+             {{std::string(100, '1')},
+              "puzzle '" + std::string(40, '1') + "\u2026': 100 cells; a puzzle has 81"},
+             // One source of puzzles at a time.
+             {{kQuick, "-f", quick.path.string()}, oneSource},
+             {{"-f", quick.path.string(), kQuick}, oneSource},
+             {{"-f", quick.path.string(), "-f", quick.path.string()}, oneSource},
+             {{kQuick, kQuick}, oneSource},
              {{"-f"}, "-f needs a file name (- for standard input); try 'novemra --help'"}}) {
         ArgumentRun run(arguments);
         ASSERT_EQ(run.exitLine(), "2\n") << error;
@@ -212,6 +266,52 @@ TEST(CommandLine, PuzzlesFromStandardInputAreTakenInTurn) {
     ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
     p.send("y");
     ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+}
+
+// A file is read one puzzle at a time: a run starts while the rest has not
+// even been written, and a bad puzzle further on ends the program at the
+// run that would take it, named once the terminal is restored.
+TEST(CommandLine, AFileIsReadAPuzzleAtATime) {
+    const std::filesystem::path fifo =
+        std::filesystem::temp_directory_path() / ("novemra-fifo-" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Open for writing (and, so that opening waits for nobody, reading)
+    // until the end: a program that read to the end would wait.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ShellSession::Options options;
+    options.arguments = {"-f", fifo.string()};
+    options.redirectOutput = true;
+    ShellSession shell(kProgram, options);
+    PtyProcess& p = shell.process();
+    const std::string first = kQuick + "\n";
+    ASSERT_EQ(::write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    const std::string bad = kQuick.substr(1) + "\n";
+    ASSERT_EQ(::write(writer, bad.data(), bad.size()), static_cast<ssize_t>(bad.size()));
+    ::close(writer);
+    p.send("y");
+    ASSERT_TRUE(p.waitForExit().has_value());
+    std::filesystem::remove(fifo);
+    EXPECT_EQ(shell.exitLine(), "2\n");
+    EXPECT_EQ(shell.standardError(),
+              "novemra: " + fifo.string() + " line 2: 80 cells; a puzzle has 81\n");
+    EXPECT_TRUE(shell.modesRestored());
+    EXPECT_FALSE(p.screen().alternateScreen());
+}
+
+TEST(CommandLine, AClosedStandardInputCannotBeRead) {
+    ShellSession::Options options = ArgumentRun::options({"--solve", "-f", "-"});
+    options.prelude = "exec <&-;";
+    ShellSession shell(kProgram, options);
+    ASSERT_TRUE(shell.process().waitForExit().has_value());
+    EXPECT_EQ(shell.exitLine(), "2\n");
+    EXPECT_EQ(shell.standardError(),
+              std::string("novemra: cannot read standard input: ") + std::strerror(EBADF) + "\n");
 }
 
 }  // namespace

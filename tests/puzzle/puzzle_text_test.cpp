@@ -1,9 +1,12 @@
 #include "puzzle/puzzle_text.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
-#include <cstdio>
-#include <memory>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,13 +18,12 @@ namespace {
 struct Outcome {
     std::vector<std::string> puzzles;  // each as 81 digits
     std::string error;
+    bool readFailed = false;
 };
 
-// Every puzzle in the text, read as a stream.
-Outcome readAll(const std::string& text) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(
-        fmemopen(const_cast<char*>(text.data()), text.size(), "r"), &std::fclose);
-    PuzzleReader reader(in.get());
+// Every puzzle read from fd.
+Outcome readAllFrom(int fd) {
+    PuzzleReader reader(fd);
     Outcome outcome;
     StoredPuzzle puzzle{};
     for (;;) {
@@ -29,6 +31,7 @@ Outcome readAll(const std::string& text) {
         if (result != PuzzleReader::Result::Puzzle) {
             if (result == PuzzleReader::Result::Error) {
                 outcome.error = reader.error();
+                outcome.readFailed = reader.readFailed();
             }
             return outcome;
         }
@@ -40,33 +43,107 @@ Outcome readAll(const std::string& text) {
     }
 }
 
-const std::string kSolved(testing::kSolvedSudoku);
+// Every puzzle in the text, read as a stream from a file in memory.
+Outcome readAll(const std::string& text) {
+    const int fd = ::memfd_create("puzzles", MFD_CLOEXEC);
+    EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::lseek(fd, 0, SEEK_SET);
+    Outcome outcome = readAllFrom(fd);
+    ::close(fd);
+    return outcome;
+}
 
-TEST(PuzzleReader, ReadsLinesGridsAndSeveralOnALineSkippingCommentsAndNoise) {
+const std::string kSolved(testing::kSolvedSudoku);
+// Another puzzle: the solved grid with its first row blank.
+const std::string kOther = std::string(9, '0') + kSolved.substr(9);
+
+std::string nineLineGrid(const std::string& cells) {
     std::string grid;
     for (int row = 0; row < 9; ++row) {
-        grid += "| " + kSolved.substr(static_cast<std::size_t>(row) * 9, 9) + " |\r\n";
-        if (row % 3 == 2) {
+        grid += "| " + cells.substr(static_cast<std::size_t>(row) * 9, 9) + " |\r\n";
+        if (row % 3 == 2 && row < 8) {
             grid += "+-------+\n";
         }
     }
-    // A megabyte of comment and of skipped characters is streamed past.
-    const std::string text =
-        std::string("# ").append(1 << 20, '7').append("\n").append(1 << 20, 'a') + kSolved +
-        "\n\n" + grid + kSolved + kSolved + "\n";
-    const Outcome outcome = readAll(text);
-    EXPECT_EQ(outcome.error, "");
-    EXPECT_EQ(outcome.puzzles, std::vector<std::string>(4, kSolved));
+    return grid;
 }
 
-TEST(PuzzleReader, APuzzleShortOfCellsIsNamedByItsFirstLine) {
-    const std::string shortOne = kSolved.substr(1);
-    // At the end of the text.
-    EXPECT_EQ(readAll(kSolved + "\n\n" + shortOne + "\n").error,
-              "line 3: 80 cells; a puzzle has 81");
-    // Followed by a whole one, whose first cell would have completed it.
-    EXPECT_EQ(readAll("#\n" + shortOne + "\n" + kSolved + "\n").error,
-              "line 2: 80 cells; a puzzle has 81");
+struct ReadCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> puzzles;
+    std::string error;
+};
+
+void PrintTo(const ReadCase& readCase, std::ostream* out) {
+    *out << readCase.name;
+}
+
+class PuzzleFiles : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(PuzzleFiles, AreReadAsCollectionsWriteThem) {
+    const ReadCase& expected = GetParam();
+    const Outcome outcome = readAll(expected.text);
+    EXPECT_EQ(outcome.error, expected.error);
+    EXPECT_EQ(outcome.puzzles, expected.puzzles);
+}
+
+std::string withoutLastLineEnd(std::string text) {
+    text.resize(text.size() - 2);  // "\r\n"
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PuzzleFiles,
+    ::testing::Values(
+        // A megabyte of comment and of skipped characters is streamed past.
+        ReadCase{"comments_and_noise",
+                 std::string("# ").append(1 << 20, '7').append("\n").append(1 << 20, 'a') +
+                     kSolved + "\n\n" + nineLineGrid(kOther),
+                 {kSolved, kOther},
+                 ""},
+        // What follows 81 cells on their line is not a puzzle: a rating, a
+        // comment, the solution column of a CSV file, a second puzzle.
+        ReadCase{"ratings_and_comments_after_a_puzzle",
+                 kOther + " # 17 clues\n" + kOther + "\t4.5\n" + kOther + kSolved + "\n",
+                 {kOther, kOther, kOther},
+                 ""},
+        ReadCase{"csv_with_a_header",
+                 "quizzes,solutions\n" + kOther + "," + kSolved + "\n",
+                 {kOther},
+                 ""},
+        ReadCase{"byte_order_mark_before_a_comment",
+                 "\xEF\xBB\xBF# 1 2 3\n" + kOther + "\n",
+                 {kOther},
+                 ""},
+        // The end of the file may come right after the last cell.
+        ReadCase{
+            "grid_without_a_last_line_end", withoutLastLineEnd(nineLineGrid(kOther)), {kOther}, ""},
+        ReadCase{"line_without_a_line_end", kSolved, {kSolved}, ""},
+        // A puzzle spread over lines must end where a line ends; it is
+        // named by the line it began on.
+        ReadCase{"short_line_then_a_whole_one",
+                 "#\n" + kSolved.substr(1) + "\n" + kSolved + "\n",
+                 {},
+                 "line 2: 80 cells; a puzzle has 81"},
+        ReadCase{"short_puzzle_at_the_end",
+                 kSolved + "\n\n" + kSolved.substr(1) + "\n",
+                 {kSolved},
+                 "line 3: 80 cells; a puzzle has 81"},
+        ReadCase{"one_cell_at_the_end",
+                 kSolved + "\n5\n",
+                 {kSolved},
+                 "line 2: 1 cell; a puzzle has 81"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A descriptor that cannot be read is an error, never the end of the puzzles.
+TEST(PuzzleReader, AReadErrorIsNotTheEnd) {
+    const int directory = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(directory, 0);
+    const Outcome outcome = readAllFrom(directory);
+    ::close(directory);
+    EXPECT_TRUE(outcome.readFailed);
+    EXPECT_EQ(outcome.error, std::strerror(EISDIR));
 }
 
 TEST(PuzzleText, AnArgumentMustHoldExactly81Cells) {

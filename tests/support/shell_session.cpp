@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace novemra::testing {
 
@@ -43,7 +44,9 @@ ShellSession::ShellSession(const std::string& program, Options options)
         command.append(" ").append(quoted(argument));
     }
     if (options.redirectOutput) {
-        command.append(" >").append(dir).append("/out 2>").append(dir).append("/err");
+        const std::string out =
+            options.outputPath.empty() ? dir + "/out" : quoted(std::as_const(options.outputPath));
+        command.append(" >").append(out).append(" 2>").append(dir).append("/err");
     }
     // The shell shows one line first, so a test can tell the user's own
     // screen from the program's.

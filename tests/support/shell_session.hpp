@@ -20,6 +20,9 @@ class ShellSession {
         std::string term = "xterm-256color";
         // Sent to files instead of the terminal when true.
         bool redirectOutput = false;
+        // With redirectOutput, where standard output goes instead of the
+        // session's own file (such as /dev/full).
+        std::string outputPath;
         // Shell words run before the program (for example `trap '' HUP;`).
         std::string prelude;
         int rows = 30;
