@@ -98,19 +98,16 @@ std::string GivenPuzzles::lastPlace() const {
 }
 
 PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
-    PuzzleState puzzle;
-    resetPuzzle(puzzle);
-    fillPuzzle(puzzle, given);
-    const FirstSolution first = solveFirstInOrder(puzzle);
+    StoredPuzzle solution{};
+    SolveStatus status = SolveStatus::NotSolved;
+    const FirstSolution first = solveFirstInReadingOrder(given, solution, status);
     line.clear();
-    if (puzzle.status != SolveStatus::Solved) {
+    if (status != SolveStatus::Solved) {
         line = "unsolvable\n";
         return {};
     }
-    for (int row = 1; row <= kGridSize; ++row) {
-        for (int column = 1; column <= kGridSize; ++column) {
-            line.push_back(static_cast<char>('0' + puzzle.grid.at(row, column)));
-        }
+    for (const std::int32_t digit : solution) {
+        line.push_back(static_cast<char>('0' + digit));
     }
     line.push_back('\n');
     return {true, first.severalSolutions};

@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
             break;
     }
     if (command.solveOnly) {
+        // Answers go out in large writes, and whenever the input is about
+        // to be waited for.
+        std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
         return novemra::solveWithoutScreen(command, stdout, stderr);
     }
     // The first given puzzle is read, and refused if bad, before anything

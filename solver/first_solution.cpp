@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <span>
 
 namespace novemra {
 
@@ -19,6 +20,8 @@ struct Layout {
     std::array<std::array<std::uint8_t, kGridSize>, kUnits> unitCells{};
     // The twenty other cells that share a unit with each cell.
     std::array<std::array<std::uint8_t, kPeers>, kCells> peers{};
+    // Each cell's row, column and box, as indexes of unitCells.
+    std::array<std::array<std::uint8_t, 3>, kCells> unitsOf{};
 };
 
 constexpr Layout makeLayout() {
@@ -31,6 +34,9 @@ constexpr Layout makeLayout() {
         layout.unitCells[row][column] = static_cast<std::uint8_t>(cell);
         layout.unitCells[kGridSize + column][row] = static_cast<std::uint8_t>(cell);
         layout.unitCells[2 * kGridSize + box][position] = static_cast<std::uint8_t>(cell);
+        layout.unitsOf[cell] = {static_cast<std::uint8_t>(row),
+                                static_cast<std::uint8_t>(kGridSize + column),
+                                static_cast<std::uint8_t>(2 * kGridSize + box)};
     }
     for (int cell = 0; cell < kCells; ++cell) {
         const int row = cell / kGridSize;
@@ -71,16 +77,14 @@ class Board {
         if (!isOpen(cell)) {
             return (candidates_[cell] & kAllDigits) == bit;
         }
-        const int row = cell / kGridSize;
-        const int column = cell % kGridSize;
-        const int box = 2 * kGridSize + row / 3 * 3 + column / 3;
+        const auto& units = kLayout.unitsOf[cell];
         if ((candidates_[cell] & bit) == 0 ||
-            ((fixedIn_[row] | fixedIn_[kGridSize + column] | fixedIn_[box]) & bit) != 0) {
+            ((fixedIn_[units[0]] | fixedIn_[units[1]] | fixedIn_[units[2]]) & bit) != 0) {
             return false;
         }
-        fixedIn_[row] |= static_cast<std::uint16_t>(bit);
-        fixedIn_[kGridSize + column] |= static_cast<std::uint16_t>(bit);
-        fixedIn_[box] |= static_cast<std::uint16_t>(bit);
+        for (const std::uint8_t unit : units) {
+            fixedIn_[unit] |= static_cast<std::uint16_t>(bit);
+        }
         candidates_[cell] = static_cast<std::uint16_t>(bit | kFixedMark);
         open_[cell / 64] &= ~(std::uint64_t{1} << (cell % 64));
         --openCount_;
@@ -91,9 +95,10 @@ class Board {
             const unsigned before = candidates_[peer];
             const unsigned left = before & ~bit;
             candidates_[peer] = static_cast<std::uint16_t>(left);
-            if (single(left) && left != before) {
-                pending_[pendingCount_++] = peer;
-            }
+            // Listed without a branch: the slot is written either way and
+            // kept only when the peer has just come down to one or none.
+            pending_[pendingCount_] = peer;
+            pendingCount_ += static_cast<int>(single(left) & (left != before));
         }
         return true;
     }
@@ -105,15 +110,8 @@ class Board {
     // False when the board cannot be completed.
     bool propagate() {
         for (;;) {
-            while (pendingCount_ > 0) {
-                const int cell = pending_[--pendingCount_];
-                const unsigned left = candidates_[cell];
-                if (left == 0) {
-                    return false;
-                }
-                if ((left & kFixedMark) == 0 && !fix(cell, left)) {
-                    return false;
-                }
+            if (!fixNakedSingles()) {
+                return false;
             }
             if (openCount_ == 0) {
                 return true;
@@ -162,6 +160,22 @@ class Board {
   private:
     enum class Progress { None, Some, Impossible };
 
+    // Fixes the listed cells left with one digit, and those their fixes
+    // leave so. False on a cell left with none.
+    bool fixNakedSingles() {
+        while (pendingCount_ > 0) {
+            const int cell = pending_[--pendingCount_];
+            const unsigned left = candidates_[cell];
+            if (left == 0) {
+                return false;
+            }
+            if ((left & kFixedMark) == 0 && !fix(cell, left)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     Progress fixHiddenSingles() {
         Progress progress = Progress::None;
         for (int unit = 0; unit < kUnits; ++unit) {
@@ -193,7 +207,9 @@ class Board {
                 }
                 // Its one cell may have been fixed to another digit
                 // meanwhile.
-                if (at < 0 || !fix(at, bit)) {
+                // What it forces is fixed at once, so the units after this
+                // one see it in this pass.
+                if (at < 0 || !fix(at, bit) || !fixNakedSingles()) {
                     return Progress::Impossible;
                 }
                 progress = Progress::Some;
@@ -341,92 +357,133 @@ int cellIndex(CellCode code) {
     return (cellRow(code) - 1) * kGridSize + (cellColumn(code) - 1);
 }
 
-}  // namespace
+// The first filling in list order of the listed cells (indexes into the
+// 81 values, which hold 0 for a blank and 1..9 for a given).
+struct FirstFilling {
+    bool clash = false;
+    bool solvable = false;
+    bool several = false;
+};
 
-FirstSolution solveFirstInOrder(PuzzleState& puzzle) {
-    std::array<BlankSlot, kCells> slots{};
-    std::array<int, kCells> listed{};
-    int listedCount = 0;
-    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
-        slots[listedCount] = slot;
-        listed[listedCount++] = cellIndex(puzzle.blanks.at(slot));
-    }
-
+FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
+                              std::span<const std::uint8_t> listed, Filling& filling) {
     // Fixing a given fails only on a peer given with the same digit: no
     // rule runs before propagate.
     Board board;
     for (int cell = 0; cell < kCells; ++cell) {
-        const int digit = puzzle.grid.at(cell / kGridSize + 1, cell % kGridSize + 1);
+        const int digit = values[static_cast<std::size_t>(cell)];
         if (digit >= 1 && digit <= kGridSize && !board.fix(cell, 1U << (digit - 1))) {
-            puzzle.status = SolveStatus::Unsolvable;  // two givens clash
-            return {};
+            return {.clash = true};
         }
     }
-
-    FirstSolution answer;
-    Filling filling{};
     const int completions = board.propagate() ? countCompletions(board, 2, filling) : 0;
-    if (completions == 0) {
-        for (int index = 0; index < listedCount; ++index) {
-            puzzle.grid.set(listed[index] / kGridSize + 1, listed[index] % kGridSize + 1, kBlank);
-        }
-        puzzle.currentSlot = previousSlot(kFirstSlot);
-        puzzle.status = SolveStatus::Unsolvable;
-        return answer;
+    if (completions < 2) {
+        return {.solvable = completions == 1};
     }
-
-    if (completions > 1) {
-        // Several fillings: fix the listed cells in order, each to the
-        // smallest digit that can still be completed. The filling in hand
-        // is a completion of every prefix fixed so far, so only the digits
-        // below its own need asking about; once the solver finds a prefix's
-        // completion unique, that completion is the answer.
-        answer.severalSolutions = true;
-        for (int index = 0; index < listedCount; ++index) {
-            const int cell = listed[index];
-            if (!board.isOpen(cell)) {
+    // Several fillings: fix the listed cells in order, each to the smallest
+    // digit that can still be completed. The filling in hand is a completion
+    // of every prefix fixed so far, so only the digits below its own need
+    // asking about; once the solver finds a prefix's completion unique,
+    // that completion is the answer.
+    for (const std::uint8_t cell : listed) {
+        if (!board.isOpen(cell)) {
+            continue;
+        }
+        const unsigned known = filling[cell];
+        unsigned smaller = board.candidates(cell) & (known - 1);
+        bool unique = false;
+        bool moved = false;
+        while (smaller != 0 && !moved) {
+            const unsigned bit = smaller & (0U - smaller);
+            smaller ^= bit;
+            Board trial = board;
+            Filling trialFilling{};
+            if (!trial.fix(cell, bit) || !trial.propagate()) {
                 continue;
             }
-            const unsigned known = filling[cell];
-            unsigned smaller = board.candidates(cell) & (known - 1);
-            bool unique = false;
-            bool moved = false;
-            while (smaller != 0 && !moved) {
-                const unsigned bit = smaller & (0U - smaller);
-                smaller ^= bit;
-                Board trial = board;
-                Filling trialFilling{};
-                if (!trial.fix(cell, bit) || !trial.propagate()) {
-                    continue;
-                }
-                const int count = countCompletions(trial, 2, trialFilling);
-                if (count > 0) {
-                    board = trial;
-                    filling = trialFilling;
-                    moved = true;
-                    unique = count == 1;
-                }
-            }
-            if (unique) {
-                break;
-            }
-            if (!moved) {
-                // The filling in hand completes this digit, so fixing it
-                // cannot fail.
-                board.fix(cell, known);
-                board.propagate();
+            const int count = countCompletions(trial, 2, trialFilling);
+            if (count > 0) {
+                board = trial;
+                filling = trialFilling;
+                moved = true;
+                unique = count == 1;
             }
         }
+        if (unique) {
+            break;
+        }
+        if (!moved) {
+            // The filling in hand completes this digit, so fixing it
+            // cannot fail.
+            board.fix(cell, known);
+            board.propagate();
+        }
+    }
+    return {.solvable = true, .several = true};
+}
+
+int digitOf(unsigned bit) {
+    return std::countr_zero(bit) + 1;
+}
+
+}  // namespace
+
+FirstSolution solveFirstInOrder(PuzzleState& puzzle) {
+    std::array<BlankSlot, kCells> slots{};
+    std::array<std::uint8_t, kCells> listed{};
+    std::size_t listedCount = 0;
+    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
+        slots[listedCount] = slot;
+        listed[listedCount++] = static_cast<std::uint8_t>(cellIndex(puzzle.blanks.at(slot)));
+    }
+    std::array<std::int32_t, kCells> values{};
+    for (int cell = 0; cell < kCells; ++cell) {
+        values[static_cast<std::size_t>(cell)] =
+            puzzle.grid.at(cell / kGridSize + 1, cell % kGridSize + 1);
     }
 
-    for (int index = 0; index < listedCount; ++index) {
+    Filling filling{};
+    const FirstFilling found =
+        findFirstFilling(values, std::span(listed.data(), listedCount), filling);
+    if (found.clash) {
+        puzzle.status = SolveStatus::Unsolvable;
+        return {};
+    }
+    for (std::size_t index = 0; index < listedCount; ++index) {
         const int cell = listed[index];
         puzzle.grid.set(cell / kGridSize + 1, cell % kGridSize + 1,
-                        std::countr_zero(static_cast<unsigned>(filling[cell])) + 1);
+                        found.solvable ? digitOf(filling[static_cast<std::size_t>(cell)]) : kBlank);
+    }
+    if (!found.solvable) {
+        puzzle.currentSlot = previousSlot(kFirstSlot);
+        puzzle.status = SolveStatus::Unsolvable;
+        return {};
     }
     puzzle.currentSlot = listedCount == 0 ? kFirstSlot : nextSlot(slots[listedCount - 1]);
     puzzle.status = SolveStatus::Solved;
-    return answer;
+    return {found.several};
+}
+
+FirstSolution solveFirstInReadingOrder(const std::array<std::int32_t, kCells>& puzzle,
+                                       std::array<std::int32_t, kCells>& solution,
+                                       SolveStatus& status) {
+    std::array<std::uint8_t, kCells> listed{};
+    std::size_t listedCount = 0;
+    for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
+        if (puzzle[cell] == kBlank) {
+            listed[listedCount++] = static_cast<std::uint8_t>(cell);
+        }
+    }
+    Filling filling{};
+    const FirstFilling found =
+        findFirstFilling(puzzle, std::span(listed.data(), listedCount), filling);
+    status = found.solvable ? SolveStatus::Solved : SolveStatus::Unsolvable;
+    if (found.solvable) {
+        for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
+            solution[cell] = digitOf(filling[cell]);
+        }
+    }
+    return {found.several};
 }
 
 }  // namespace novemra

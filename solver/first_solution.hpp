@@ -11,6 +11,9 @@
 // unique.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "puzzle/grid.hpp"
 
 namespace novemra {
@@ -27,5 +30,13 @@ struct FirstSolution {
 // Unsolvable at once, with the grid and pointer left as they are. Cells
 // that are not listed must hold digits, as the loaders leave them.
 FirstSolution solveFirstInOrder(PuzzleState& puzzle);
+
+// The same for 81 values in reading order (0 a blank, 1..9 a given) whose
+// blanks are listed in reading order, as a loaded puzzle's are: status
+// Solved with every digit of the answer in solution, or Unsolvable (clashing
+// givens included) with solution untouched.
+FirstSolution solveFirstInReadingOrder(
+    const std::array<std::int32_t, kGridSize * kGridSize>& puzzle,
+    std::array<std::int32_t, kGridSize * kGridSize>& solution, SolveStatus& status);
 
 }  // namespace novemra
