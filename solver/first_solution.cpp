@@ -108,7 +108,9 @@ class Board {
     // digits that locked candidates rule out (a digit that a box holds only
     // in one of its rows or columns, or a row or column only in one box).
     // False when the board cannot be completed.
-    bool propagate() {
+    // Locked candidates cost more than they find on a board with many
+    // completions, so a search that expects many can leave them out.
+    bool propagate(bool withLockedCandidates = true) {
         for (;;) {
             if (!fixNakedSingles()) {
                 return false;
@@ -117,7 +119,7 @@ class Board {
                 return true;
             }
             Progress progress = fixHiddenSingles();
-            if (progress == Progress::None) {
+            if (progress == Progress::None && withLockedCandidates) {
                 progress = removeLockedCandidates();
             }
             if (progress == Progress::Impossible) {
@@ -357,6 +359,44 @@ int cellIndex(CellCode code) {
     return (cellRow(code) - 1) * kGridSize + (cellColumn(code) - 1);
 }
 
+// Depth first in list order: branches on the first open listed cell, its
+// digits ascending, so the first completion it finds is the first in list
+// order. Without the fewest-candidates choice a subtree with no completion
+// can be large, so it gives up (-1) after budget branches; 1 when found (in
+// filling), 0 when there is none.
+int firstInListOrder(const Board& board, std::span<const std::uint8_t> listed, std::size_t from,
+                     int& budget, Filling& filling) {
+    while (from < listed.size() && !board.isOpen(listed[from])) {
+        ++from;
+    }
+    if (from == listed.size()) {
+        record(board, filling);
+        return 1;
+    }
+    const int cell = listed[from];
+    unsigned digits = board.candidates(cell);
+    while (digits != 0) {
+        const unsigned bit = digits & (0U - digits);
+        digits ^= bit;
+        if (--budget < 0) {
+            return -1;
+        }
+        Board next = board;
+        if (!next.fix(cell, bit) || !next.propagate(false)) {
+            continue;
+        }
+        const int found = firstInListOrder(next, listed, from + 1, budget, filling);
+        if (found != 0) {
+            return found;
+        }
+    }
+    return 0;
+}
+
+// Branches a search in list order may take before it gives way to asking,
+// cell by cell, of the fewest-candidates search.
+constexpr int kListOrderBudget = 1000;
+
 // The first filling in list order of the listed cells (indexes into the
 // 81 values, which hold 0 for a blank and 1..9 for a given).
 struct FirstFilling {
@@ -380,7 +420,13 @@ FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
     if (completions < 2) {
         return {.solvable = completions == 1};
     }
-    // Several fillings: fix the listed cells in order, each to the smallest
+    // Several fillings. Where there are many, a search in list order finds
+    // the first at once.
+    int budget = kListOrderBudget;
+    if (firstInListOrder(board, listed, 0, budget, filling) == 1) {
+        return {.solvable = true, .several = true};
+    }
+    // Otherwise: fix the listed cells in order, each to the smallest
     // digit that can still be completed. The filling in hand is a completion
     // of every prefix fixed so far, so only the digits below its own need
     // asking about; once the solver finds a prefix's completion unique,
