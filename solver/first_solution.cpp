@@ -393,10 +393,6 @@ int firstInListOrder(const Board& board, std::span<const std::uint8_t> listed, s
     return 0;
 }
 
-// Branches a search in list order may take before it gives way to asking,
-// cell by cell, of the fewest-candidates search.
-constexpr int kListOrderBudget = 1000;
-
 // The first filling in list order of the listed cells (indexes into the
 // 81 values, which hold 0 for a blank and 1..9 for a given).
 struct FirstFilling {
@@ -406,7 +402,8 @@ struct FirstFilling {
 };
 
 FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
-                              std::span<const std::uint8_t> listed, Filling& filling) {
+                              std::span<const std::uint8_t> listed, Filling& filling,
+                              int listOrderBudget = kListOrderBudget) {
     // Fixing a given fails only on a peer given with the same digit: no
     // rule runs before propagate.
     Board board;
@@ -422,7 +419,7 @@ FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
     }
     // Several fillings. Where there are many, a search in list order finds
     // the first at once.
-    int budget = kListOrderBudget;
+    int budget = listOrderBudget;
     if (firstInListOrder(board, listed, 0, budget, filling) == 1) {
         return {.solvable = true, .several = true};
     }
@@ -474,7 +471,7 @@ int digitOf(unsigned bit) {
 
 }  // namespace
 
-FirstSolution solveFirstInOrder(PuzzleState& puzzle) {
+FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget) {
     std::array<BlankSlot, kCells> slots{};
     std::array<std::uint8_t, kCells> listed{};
     std::size_t listedCount = 0;
@@ -490,7 +487,7 @@ FirstSolution solveFirstInOrder(PuzzleState& puzzle) {
 
     Filling filling{};
     const FirstFilling found =
-        findFirstFilling(values, std::span(listed.data(), listedCount), filling);
+        findFirstFilling(values, std::span(listed.data(), listedCount), filling, listOrderBudget);
     if (found.clash) {
         puzzle.status = SolveStatus::Unsolvable;
         return {};

@@ -29,7 +29,13 @@ struct FirstSolution {
 // 0 and the pointer stands before the first slot. Givens that clash are
 // Unsolvable at once, with the grid and pointer left as they are. Cells
 // that are not listed must hold digits, as the loaders leave them.
-FirstSolution solveFirstInOrder(PuzzleState& puzzle);
+//
+// A puzzle with several fillings is first searched in list order, which
+// finds the first at once unless it meets a large part with no filling;
+// after listOrderBudget branches it asks instead, cell by cell, whether a
+// filling exists.
+constexpr int kListOrderBudget = 1000;
+FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget = kListOrderBudget);
 
 // The same for 81 values in reading order (0 a blank, 1..9 a given) whose
 // blanks are listed in reading order, as a loaded puzzle's are: status

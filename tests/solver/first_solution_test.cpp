@@ -83,10 +83,14 @@ TEST_P(FirstSolutionMatchesTheWalk, OnSeededRandomInputs) {
         if (walked.status == SolveStatus::NotSolved) {
             continue;
         }
+        PuzzleState askedCellByCell = direct;
         const FirstSolution answer = solveFirstInOrder(direct);
         ASSERT_EQ(direct.status, walked.status) << text;
         ASSERT_EQ(digitsOf(direct.grid), digitsOf(walked.grid)) << text;
         ASSERT_EQ(direct.currentSlot, walked.currentSlot) << text;
+        // The same without the search in list order.
+        solveFirstInOrder(askedCellByCell, 0);
+        ASSERT_EQ(digitsOf(askedCellByCell.grid), digitsOf(walked.grid)) << text;
         several += answer.severalSolutions ? 1 : 0;
         ++compared;
     }
