@@ -10,8 +10,10 @@
 #   ./dev.sh format         reformat every source file
 #   ./dev.sh check-format   fail if a source file is not formatted
 #
-# Packages are installed with apt-get, through sudo when not run as root.
-# The project's own builds treat compiler warnings as errors.
+# Packages are installed with apt-get: as root, or through sudo where it
+# needs no password; otherwise the one command for root to run is named.
+# Every install is logged in build-logs/apt.log. The project's own builds
+# treat compiler warnings as errors.
 
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -23,6 +25,10 @@ build_packages=(cmake g++ make pkg-config libncurses-dev libcups2-dev)
 # emulated terminal, and a CUPS scheduler they start privately.
 test_packages=(libgtest-dev libbenchmark-dev libvterm-dev cups-daemon cups-client)
 
+# Every install appends to one log, with a line saying which step it was.
+log=build-logs/apt.log
+step=${1:-}
+
 install_missing() {
     local missing=()
     for package in "$@"; do
@@ -31,25 +37,58 @@ install_missing() {
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
+    local root=()
     if [ "$(id -u)" -ne 0 ]; then
-        if ! command -v sudo >/dev/null; then
-            echo "dev.sh: missing packages: ${missing[*]}" >&2
-            echo "dev.sh: run this as root, or install them as root first (apt-get install ${missing[*]})" >&2
+        # sudo only where it needs no password: a prompt in the middle of a
+        # build helps nobody, and a refusal should say what to do instead.
+        if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+            root=(sudo -n)
+        else
+            echo "dev.sh: installing needs root; as root, run: apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
             exit 1
         fi
-        sudo=(sudo)
     fi
-    # apt's own output goes to a log; one line says what is happening.
     mkdir -p build-logs
-    local log=build-logs/apt.log
     echo "Installing ${missing[*]} (log: $log)"
-    if ! { "${sudo[@]}" apt-get update -qq &&
-        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-            "${missing[@]}"; } >"$log" 2>&1; then
+    echo "=== $(date -u '+%F %T') ./dev.sh $step: apt-get install ${missing[*]}" >>"$log"
+    { "${root[@]}" apt-get update -q &&
+        "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+            --no-install-recommends "${missing[@]}"; } >>"$log" 2>&1 &
+    local installer=$! started=$SECONDS
+    # A line of progress every five seconds: the time so far and apt's
+    # latest step.
+    while kill -0 "$installer" 2>/dev/null; do
+        sleep 1
+        if (((SECONDS - started) % 5 == 0)) && kill -0 "$installer" 2>/dev/null; then
+            echo "  $((SECONDS - started)) s: $(grep -E '^(Get|Unpacking|Setting up)' "$log" | tail -n 1 | cut -c1-60)"
+        fi
+    done
+    if ! wait "$installer"; then
         echo "dev.sh: installing failed; see $log" >&2
         exit 1
     fi
+}
+
+# The tests that were skipped in the last ctest run in DIR, each with the
+# reason it gave.
+report_skipped() {
+    local last=$1/Testing/Temporary/LastTest.log
+    [ -f "$last" ] || return 0
+    awk '/^[0-9]+\/[0-9]+ Test: / { name = $0; sub(/^[0-9]+\/[0-9]+ Test: /, "", name); sub(/  #.*/, "", name) }
+         /: Skipped$/ { grab = 1; reason = ""; next }
+         grab && /^\[  SKIPPED \]/ { grab = 0; print "  " name ": " reason; next }
+         grab { reason = reason (reason == "" ? "" : " ") $0 }' "$last" >"$1/skipped.txt"
+    if [ -s "$1/skipped.txt" ]; then
+        echo "Skipped tests, and why:"
+        cat "$1/skipped.txt"
+    fi
+}
+
+run_tests() {  # DIR
+    local status=0
+    ctest --test-dir "$1" --output-on-failure -j "$(nproc)" || status=$?
+    report_skipped "$1"
+    return "$status"
 }
 
 build() {  # build DIR [cmake options...]
@@ -74,12 +113,12 @@ case "${1:-}" in
     test)
         install_missing "${build_packages[@]}" "${test_packages[@]}"
         build build
-        ctest --test-dir build --output-on-failure -j "$(nproc)"
+        run_tests build
         ;;
     test-sanitized)
         install_missing "${build_packages[@]}" "${test_packages[@]}"
         build build-sanitized -DCMAKE_BUILD_TYPE=Debug -DNOVEMRA_SANITIZE=ON
-        ctest --test-dir build-sanitized --output-on-failure -j "$(nproc)"
+        run_tests build-sanitized
         ;;
     bench)
         # qqwing, a solver from Debian, is the peer --solve is timed against.
@@ -95,8 +134,9 @@ case "${1:-}" in
         ./build-bench/bench/novemra_print_harness ./build-bench/novemra
         ;;
     package)
-        # Debian's own tools, and what debian/control asks to build with.
-        install_missing "${build_packages[@]}" dpkg-dev debhelper
+        # What Debian's guides name for building packages (build-essential,
+        # dpkg-dev, debhelper), and what debian/control asks to build with.
+        install_missing "${build_packages[@]}" build-essential dpkg-dev debhelper
         if [[ " ${DEB_BUILD_OPTIONS:-} " != *" nocheck "* ]]; then
             install_missing libgtest-dev libvterm-dev
         fi
@@ -109,6 +149,7 @@ case "${1:-}" in
         ls build-package/*.changes build-package/*.deb build-package/*.dsc
         ;;
     format)
+        install_missing clang-format
         sources | xargs clang-format -i
         ;;
     check-format)
@@ -116,7 +157,7 @@ case "${1:-}" in
         sources | xargs clang-format --dry-run --Werror
         ;;
     *)
-        sed -n '2,14p' "$0"
+        sed -n '2,16p' "$0"
         exit 2
         ;;
 esac

@@ -1,8 +1,10 @@
 // Drives the real program to its hard copy against print servers that
-// misbehave, and prints, for each, the time from the "y" to the run-again
-// question, whether the screen stayed as it was (no password prompt, no
-// message), and the jobs the scheduler kept. Needs root (a private CUPS
-// scheduler, a network namespace).
+// misbehave, and prints one row for each: the time from the "y" to the
+// run-again question, whether the screen stayed as it was (no password
+// prompt, no message), how many connections the hard copy made to the
+// server (where it is one of the test's own), and the jobs a private
+// scheduler kept, by state. Needs root (a private CUPS scheduler, a network
+// namespace).
 //
 //   novemra_print_harness PROGRAM
 #include <sys/socket.h>
@@ -36,16 +38,54 @@ using namespace std::chrono_literals;
 constexpr std::string_view kHardCopyPrompt = " Do you want a hard copy (y,n)?";
 constexpr std::string_view kRunAgainPrompt = " Run again [y or n]?";
 
+// IPP job states by number (RFC 8011), as the table names them.
+std::string jobStateName(int state) {
+    switch (state) {
+        case 3:
+            return "pending";
+        case 4:
+            return "held";
+        case 5:
+            return "processing";
+        case 6:
+            return "stopped";
+        case 7:
+            return "canceled";
+        case 8:
+            return "aborted";
+        case 9:
+            return "completed";
+        default:
+            return "state " + std::to_string(state);
+    }
+}
+
+void printHeader() {
+    std::printf("From the \"y\" at the hard-copy question to the run-again question.\n");
+    std::printf(
+        "screen: the hard-copy question stood as it was, no message, no password prompt.\n");
+    std::printf("connections: made to the test's own server (- where it is not one).\n");
+    std::printf("jobs: what the private scheduler kept (- where there is none); a job that\n");
+    std::printf("still waits for its document would be marked HALF-MADE.\n\n");
+    std::printf("| %-34s | seconds | screen | connections | %-26s |\n", "print server", "jobs");
+    std::printf(
+        "|------------------------------------|---------|--------|-------------|"
+        "----------------------------|\n");
+    std::fflush(stdout);
+}
+
 // Runs the program to the hard copy with the environment as it is now and
-// prints one row.
-void hardCopyRow(const std::string& program, const std::string& name, const CupsSandbox* cups) {
+// prints its row.
+void hardCopyRow(
+    const std::string& program, const std::string& name, CupsSandbox* cups,
+    const std::function<std::string()>& connections = [] { return "-"; }) {
     PtyProcess p({program});
     auto line = [&p](int row, std::string_view text, std::chrono::milliseconds limit) {
         return p.waitUntil([&](const VirtualTerminal& s) { return s.line(row) == text; }, limit);
     };
     if (!novemra::testing::atFirstPrompt(p) || !novemra::testing::startTestPuzzle(p, 'e', 'e') ||
         !line(20, kHardCopyPrompt, 10s)) {
-        std::printf("| %-34s | no hard-copy question |\n", name.c_str());
+        std::printf("| %-34s | no hard-copy question | %11s | %-26s |\n", name.c_str(), "-", "-");
         return;
     }
     const auto start = Clock::now();
@@ -57,14 +97,17 @@ void hardCopyRow(const std::string& program, const std::string& name, const Cups
     std::string jobs = "-";
     if (cups != nullptr) {
         const auto states = cups->jobStates();
-        jobs = std::to_string(states.size()) +
-               (cups->noHalfMadeJob(true) ? ", none half-made" : ", HALF-MADE");
+        jobs = states.empty() ? "none" : "";
         for (const CupsSandbox::JobState& state : states) {
-            jobs += " " + std::to_string(state.state) + (state.incoming ? "i" : "");
+            jobs += (jobs.empty() ? "" : ", ") + jobStateName(state.state) +
+                    (state.incoming ? " HALF-MADE" : "");
         }
     }
-    std::printf("| %-34s | %7.2f %s | %-5s | %-18s |\n", name.c_str(), seconds,
-                asked ? "" : "(no question)", clean ? "yes" : "NO", jobs.c_str());
+    char time[16];
+    std::snprintf(time, sizeof time, asked ? "%7.2f" : "  never", seconds);
+    std::printf("| %-34s | %s | %-6s | %11s | %-26s |\n", name.c_str(), time,
+                clean ? "clean" : "NOT", connections().c_str(), jobs.c_str());
+    std::fflush(stdout);
     p.send("n");
     p.waitForExit(5s);
 }
@@ -89,26 +132,26 @@ struct SilentUnixSocket {
     int fd = -1;
 };
 
-void withServer(const std::string& program, const std::string& name, const std::string& server,
-                bool encryption = false) {
+void withServer(
+    const std::string& program, const std::string& name, const std::string& server,
+    bool encryption = false, const std::function<std::string()>& connections = [] { return "-"; }) {
     ::setenv("CUPS_SERVER", server.c_str(), 1);
     ::setenv("PRINTER", "somewhere", 1);
     if (encryption) {
         ::setenv("CUPS_ENCRYPTION", "Required", 1);
     }
-    hardCopyRow(program, name, nullptr);
+    hardCopyRow(program, name, nullptr, connections);
     ::unsetenv("CUPS_ENCRYPTION");
     ::unsetenv("PRINTER");
 }
 
-// The same against one of the misbehaving servers, naming how many
-// connections the hard copy made to it.
+// The same against one of the misbehaving servers, with the connections
+// the hard copy made to it.
 void withHostile(const std::string& program, const std::string& name, HostileServer::Kind kind,
                  std::chrono::milliseconds interval = 300ms) {
     HostileServer server(kind, interval);
-    withServer(program, name, server.address());
-    std::printf("|   %-32s |         |       | %5d connections  |\n", "",
-                server.connectionsAccepted());
+    withServer(program, name, server.address(), false,
+               [&server] { return std::to_string(server.connectionsAccepted()); });
 }
 
 void withSandbox(const std::string& program, const std::string& name,
@@ -137,10 +180,7 @@ int main(int argc, char** argv) {
     const std::string home = "/tmp/novemra-print-harness-home";
     std::filesystem::create_directories(home);
     ::setenv("HOME", home.c_str(), 1);
-    std::printf("From the \"y\" at the hard-copy question to the run-again question\n\n");
-    std::printf("| %-34s | seconds | clean | jobs               |\n", "print server");
-    std::printf("|------------------------------------|---------|-------|--------------------|\n");
-    std::fflush(stdout);
+    printHeader();
 
     withServer(program, "no server", "/nonexistent/novemra/socket");
     {
@@ -158,7 +198,8 @@ int main(int argc, char** argv) {
         if (novemra::testing::isolateNameResolution()) {
             withServer(program, "unresolvable host name", "novemra-printhost:631");
         } else {
-            std::printf("| %-34s | cannot isolate the resolver here |\n", "unresolvable host name");
+            std::printf("| %-34s | - (cannot isolate the resolver here) |\n",
+                        "unresolvable host name");
         }
         std::fflush(stdout);
         ::_exit(0);

@@ -172,6 +172,7 @@ void TtyTerminal::writeAll(const std::string& bytes) {
     std::size_t left = bytes.size();
     while (left > 0 && !closed_) {
         const ssize_t written = ::write(fd_, next, left);
+        ++writeCalls_;
         if (written > 0) {
             next += written;
             left -= static_cast<std::size_t>(written);

@@ -10,29 +10,22 @@ namespace novemra {
 
 // The libcups functions the hard copy calls, by their own names and types.
 #define NOVEMRA_CUPS_FUNCTIONS(X) \
-    X(cupsCancelJob2)             \
-    X(cupsCreateJob)              \
-    X(cupsDoRequest)              \
+    X(cupsDoIORequest)            \
+    X(cupsEncodeOptions2)         \
     X(cupsEncryption)             \
-    X(cupsFinishDocument)         \
     X(cupsFreeDests)              \
     X(cupsGetNamedDest)           \
     X(cupsServer)                 \
     X(cupsSetPasswordCB2)         \
-    X(cupsStartDocument)          \
     X(cupsUser)                   \
-    X(cupsWriteRequestData)       \
+    X(httpAssembleURIf)           \
     X(httpClose)                  \
     X(httpConnect2)               \
     X(httpEncryption)             \
     X(httpSetTimeout)             \
-    X(ippAddInteger)              \
     X(ippAddString)               \
     X(ippDelete)                  \
-    X(ippFindAttribute)           \
-    X(ippGetCount)                \
     X(ippGetStatusCode)           \
-    X(ippGetString)               \
     X(ippNewRequest)              \
     X(ippPort)
 

@@ -13,16 +13,15 @@ namespace novemra {
 // setting or CUPS_SERVER, else the local scheduler). libcups is never
 // allowed to ask for a password.
 //
-// A hard copy (runJob) runs in processes of its own that the program stops
-// waiting for, and ends, when the time limit has passed since it began:
-// libcups can block where no timeout of its own reaches (resolving the
-// server's name, its encryption handshake, a server that trickles without
-// ever falling silent). They leave the terminal's session and hold none of
-// its descriptors, so ending the program does not cut a job short; each is
-// also ended by the kernel within the limit, so none outlives it whether or
-// not the program still runs. The process making the job reports the job's
-// id as soon as it exists, and the one watching it cancels a job that was
-// not completed, so none is left half-made on a scheduler that answers.
+// A hard copy (runJob) runs in a bounded process of its own (see
+// bounded_process.hpp) that the program stops waiting for when the time
+// limit has passed: libcups can block where no timeout of its own reaches
+// (resolving the server's name, its encryption handshake, a server that
+// trickles without ever falling silent).
+//
+// The page goes to the scheduler in one Print-Job request, so a job exists
+// only once its whole page has arrived: a request cut short at any point
+// leaves no job behind, and a job whose answer never comes back is whole.
 class CupsSpooler final : public PrintSpooler {
   public:
     explicit CupsSpooler(std::chrono::milliseconds timeLimit = std::chrono::seconds(10));
@@ -40,29 +39,18 @@ class CupsSpooler final : public PrintSpooler {
     void endDocument() override;
     void closePrinter() override;
 
-    struct Connection;  // the scheduler connection and the open job
+    struct Connection;  // the scheduler connection and the job being made
 
   private:
     using Clock = std::chrono::steady_clock;
-    // Sets the deadlines, counted from now.
+    // Sets the deadline the calls give up at, counted from now.
     void startClock();
     // The given fraction of the time limit.
     std::chrono::milliseconds share(double fraction) const;
-    // In the hard copy's first process: runs the job in a process of its
-    // own, ends it at its share of the limit, and cancels the job it
-    // created if it did not settle it.
-    void superviseJob(const std::function<void()>& job);
 
     std::chrono::milliseconds timeLimit_;
     bool insideJob_ = false;
-    // In the process making the job: where it reports the job's id and
-    // its settling; -1 elsewhere.
-    int reportFd_ = -1;
-    Clock::time_point jobStart_;
-    // Lookup, connection, job and page give up here...
     Clock::time_point deadline_;
-    // ...and taking back a job that failed, here, before the limit.
-    Clock::time_point cancelDeadline_;
     std::unique_ptr<Connection> connection_;
 };
 

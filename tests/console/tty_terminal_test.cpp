@@ -12,7 +12,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <thread>
 
@@ -202,19 +201,6 @@ TEST_F(TtyTerminalTest, PrintThatChangesNothingSendsNothing) {
     EXPECT_EQ(emulator_.line(10), "    |      |  7   |      |");
 }
 
-// Write calls this thread has made, as the kernel counts them.
-long writeCalls() {
-    std::ifstream io("/proc/thread-self/io");
-    std::string key;
-    long value = 0;
-    while (io >> key >> value) {
-        if (key == "syscw:") {
-            return value;
-        }
-    }
-    return -1;
-}
-
 TEST_F(TtyTerminalTest, ARedrawWithManyChangedCellsIsOneWrite) {
     terminal_->setColour(kColourBrightYellow, kColourBlue);
     terminal_->clear();
@@ -225,9 +211,9 @@ TEST_F(TtyTerminalTest, ARedrawWithManyChangedCellsIsOneWrite) {
     for (int cell = 1; cell <= 9; ++cell) {
         grid.set(cell, 10 - cell, cell);
     }
-    const long before = writeCalls();
+    const long before = terminal_->writeCalls();
     drawGrid(grid, *terminal_);
-    EXPECT_EQ(writeCalls() - before, 1);
+    EXPECT_EQ(terminal_->writeCalls() - before, 1);
     drain();
     EXPECT_EQ(emulator_.line(5), "    |      |      |    1 |");
     EXPECT_EQ(emulator_.line(15), "    |9     |      |      |");

@@ -23,6 +23,8 @@ class HostileServer {
         ProxyCutsDocument,    // passes everything on, but cuts a connection carrying the page
         ProxyStallsDocument,  // passes everything on, but stalls a connection carrying the page
                               // after its start and answers it one byte per interval
+        ProxyDropsJobAnswer,  // passes everything on, but closes a connection that asked for
+                              // a job once the scheduler answers, instead of passing it back
     };
     explicit HostileServer(Kind kind,
                            std::chrono::milliseconds interval = std::chrono::milliseconds(300),
