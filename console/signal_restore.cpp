@@ -244,7 +244,9 @@ bool install(const Plan& plan) {
     // Input may have come before the handler was there to note it.
     state.notes.store(static_cast<unsigned>(Note::InputArrived));
     state.handled.fill(false);
-    state.held = 1;
+    // Held only once taken (takeBackIfForeground): a stop before that has
+    // nothing to restore.
+    state.held = 0;
 
     stack_t stack{};
     stack.ss_sp = alternateStack.data();

@@ -107,8 +107,17 @@ std::string TtyTerminal::pollAttentively(std::string* pasted, bool due) {
     }
     if (!signal_restore::holding()) {
         // In the background the terminal's input is the shell's; now and
-        // then the program looks whether it is in the foreground again.
-        if (!due || !signal_restore::takeBackIfForeground()) {
+        // then the program looks whether the terminal has gone (a closed
+        // window ends a disowned search too) and whether it is in the
+        // foreground again.
+        if (!due) {
+            return {};
+        }
+        if (hungUp()) {
+            closed_ = true;
+            return {};
+        }
+        if (!signal_restore::takeBackIfForeground()) {
             return {};
         }
         serviceSignals();
@@ -134,6 +143,12 @@ std::string TtyTerminal::pollAttentively(std::string* pasted, bool due) {
         return event->text.empty() ? std::string() : std::string(1, event->text.front());
     }
     return event->key == 0 ? std::string() : std::string(1, event->key);
+}
+
+bool TtyTerminal::hungUp() const {
+    // Asking for no events still reports a hang-up; no wait.
+    pollfd terminal{fd_, 0, 0};
+    return ::poll(&terminal, 1, 0) == 1 && (terminal.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 bool TtyTerminal::waitForInput() {

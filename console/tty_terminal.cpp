@@ -92,15 +92,21 @@ TtyTerminal::TtyTerminal(int fd, const termios& saved, TerminalDescription descr
     ::fcntl(fd_, F_SETOWN, ::getpid());
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_ASYNC);
 
-    ::tcsetattr(fd_, TCSANOW, &program);
     readWindowSize();
     clearPicture();
     screen_.forgetChanges();
-    // The alternate screen keeps the user's own screen for the end; it
-    // starts blank in the terminal's default colours, as the picture does.
-    writeAll(description_.enter + description_.resetAttributes + description_.clearScreen);
-    shownAttribute_ = kDefaultAttribute;
-    repaintAll_ = false;
+    // The terminal is taken (its modes set, the enter bytes sent) only in
+    // the foreground: started in the background (novemra &), the program
+    // leaves the shell's terminal alone until fg, which repaints.
+    if (signal_restore::takeBackIfForeground()) {
+        signal_restore::take(signal_restore::Note::Resumed);
+        // The alternate screen keeps the user's own screen for the end; it
+        // starts blank in the terminal's default colours, as the picture
+        // does.
+        writeAll(description_.resetAttributes + description_.clearScreen);
+        shownAttribute_ = kDefaultAttribute;
+        repaintAll_ = false;
+    }
 }
 
 TtyTerminal::~TtyTerminal() {
@@ -142,6 +148,9 @@ void TtyTerminal::serviceSignals() {
         changed = true;
     }
     if (signal_restore::take(signal_restore::Note::Resumed)) {
+        // The window may have been resized while the terminal was the
+        // shell's: SIGWINCH goes to the foreground job only.
+        readWindowSize();
         changed = true;
     }
     if (changed) {

@@ -97,6 +97,8 @@ class TtyTerminal final : public ConsoleTerminal {
     // be read although no input was noted.
     bool readDue() const;
     void checkClockAtNextPoll();
+    // True once the terminal has hung up (its window closed).
+    bool hungUp() const;
     // Takes the next event, waiting a short time for the rest of a sequence
     // cut short.
     std::optional<InputEvent> nextEvent();

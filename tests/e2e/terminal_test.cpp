@@ -178,6 +178,23 @@ bool ended(pid_t pid) {
     return !(stat >> id >> name >> state) || state == "Z";
 }
 
+// The state letter of a process (R, S, T, Z, ...); 0 when it is gone.
+char processState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string id;
+    std::string name;
+    std::string state;
+    return stat >> id >> name >> state ? state[0] : '\0';
+}
+
+bool endsWithin(pid_t pid, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!ended(pid) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return ended(pid);
+}
+
 // Ctrl-Z, then bg: in the background the program leaves the shell's
 // terminal alone; fg brings the picture back and keys work.
 TEST(Terminal, InTheBackgroundAfterCtrlZAndBgTheTerminalIsTheShells) {
@@ -295,11 +312,62 @@ TEST(Terminal, AHangUpReachesADisownedProgramInTheBackground) {
     p.send("bg; disown\r");
     ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
     p.hangUp();
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!ended(program) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_TRUE(ended(program));
+    EXPECT_TRUE(endsWithin(program, 10s));
+}
+
+// A search running in the background, disowned, notices within a second
+// that its window has closed, and ends.
+TEST(Terminal, AHangUpReachesADisownedSearchInTheBackground) {
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("PS1='$ '; " + kProgram + "\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    const pid_t program = testing::firstChildOf(p.pid());
+    // The xtreme puzzle in slow mode: minutes of searching.
+    ASSERT_TRUE(startTestPuzzle(p, 'x', 's'));
+    ASSERT_TRUE(p.waitForLine(20, "")) << dump(p.screen());
+    p.send("\x1a");
+    ASSERT_TRUE(p.waitUntil(
+        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; }));
+    p.send("bg; disown\r");
+    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return processState(program) != 'T'; }));
+    p.hangUp();
+    EXPECT_TRUE(endsWithin(program, 10s));
+}
+
+// Started in the background, the program leaves the shell's terminal alone,
+// its modes and its screen, until fg brings it to the foreground.
+TEST(Terminal, StartedInTheBackgroundItTouchesNothingUntilFg) {
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("PS1='$ '; " + kProgram + " &\r");
+    pid_t program = -1;
+    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) {
+        program = testing::firstChildOf(p.pid());
+        return program > 0;
+    }));
+    ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
+    const std::string& bytes = p.received();
+    EXPECT_EQ(bytes.find("\x1b[?1049h"), std::string::npos);
+    EXPECT_EQ(bytes.find("\x1b[2J"), std::string::npos);
+    EXPECT_EQ(bytes.find('\x18'), std::string::npos);
+    EXPECT_FALSE(p.screen().alternateScreen());
+    p.send("fg\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(19, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
+}
+
+// A window resized while the program was stopped (the resize signal goes to
+// the shell then) is measured again at fg: the question stays in view.
+TEST(Terminal, AWindowResizedWhileStoppedIsMeasuredAtFg) {
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    const pid_t program = startAndSuspendFromTheShell(p);
+    ASSERT_GT(program, 0) << dump(p.screen());
+    p.resize(12, 80);
+    p.send("fg\r");
+    // The picture's line 18, the question, on the window's last line.
+    ASSERT_TRUE(p.waitForLine(12, kFirstPrompt)) << dump(p.screen());
+    p.send("y");
+    ASSERT_TRUE(p.waitForLine(12, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
 }
 
 }  // namespace
