@@ -84,6 +84,9 @@ int main(int argc, char** argv) {
     terminal->hideCursor();
 
     novemra::CupsSpooler spooler;
+    // While a hard copy runs (up to its time limit), fg and resizes are
+    // still answered on the screen.
+    spooler.setWaitHook([&terminal] { terminal->attendToSignals(); });
     novemra::runProgram(state, *terminal, spooler);
     if (!state.endError.empty()) {
         // A bad puzzle further on in the file: said on the restored

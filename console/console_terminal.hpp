@@ -75,6 +75,11 @@ class ConsoleTerminal {
         return pollKey() == key;
     }
 
+    // Answers what happened to the terminal meanwhile (a resize, a return
+    // from a stop or from the background) without reading a key: for long
+    // waits that are not waits for a key.
+    virtual void attendToSignals() {}
+
     // Between these, the prints change the picture but send nothing; the
     // end sends what changed in one go. For a picture drawn in many prints.
     virtual void beginFrame() {}

@@ -1,5 +1,6 @@
 #include "console/terminal_description.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -54,16 +55,28 @@ std::string withoutPadding(std::string_view capability) {
 
 std::optional<TerminalDescription> describeTerminal(int fd, std::string& error) {
     TerminalDescription d;
+    const char* term = std::getenv("TERM");
+    const std::string name = term != nullptr ? term : "";
+    // The name as the message shows it: control characters do nothing.
+    std::string shown = name;
+    std::replace_if(
+        shown.begin(), shown.end(),
+        [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F; }, '?');
+    const std::string cannotMove = "the terminal (TERM=" + shown +
+                                   ") cannot move its cursor; set TERM to the terminal you use";
     if (!terminfo::load(fd)) {
-        // No TERM, or a name terminfo does not know: nearly every emulator
-        // is an ANSI terminal.
         terminfo::unload();
+        // An entry terminfo has but will not load is a generic or hard-copy
+        // one (tty33, lpr): no cursor to move. No TERM, or a name terminfo
+        // does not know: nearly every emulator is an ANSI terminal.
+        if (terminfo::entryExists(name)) {
+            error = cannotMove;
+            return std::nullopt;
+        }
         return ansiTerminal();
     }
     if (terminfo::text("cup").empty()) {
-        const char* term = std::getenv("TERM");
-        error = std::string("the terminal (TERM=") + (term != nullptr ? term : "") +
-                ") cannot move its cursor; set TERM to the terminal you use";
+        error = cannotMove;
         terminfo::unload();
         return std::nullopt;
     }

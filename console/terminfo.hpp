@@ -3,11 +3,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace novemra::terminfo {
 
-// Loads the entry named by TERM for the terminal on fd; false if none.
+// Loads the entry named by TERM for the terminal on fd; false if none, or
+// if the entry is one curses cannot use (generic, hard-copy).
 bool load(int fd);
+// True when the terminfo database has an entry of that name, whether or
+// not load() can use it: where ncurses looks (TERMINFO, ~/.terminfo,
+// TERMINFO_DIRS, then the system's folders), by its file there.
+bool entryExists(const std::string& name);
 // Frees the loaded entry; harmless when none is loaded.
 void unload();
 // A string capability, or "" when the terminal lacks it.

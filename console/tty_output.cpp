@@ -165,12 +165,16 @@ void TtyTerminal::appendAttribute(Attribute attribute) {
 }
 
 void TtyTerminal::writeAll(const std::string& bytes) {
-    if (!signal_restore::holding()) {
-        return;
-    }
     const char* next = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0 && !closed_) {
+        if (!signal_restore::holding()) {
+            // Stopped or sent to the background, also while waiting for a
+            // slow terminal below: the rest waits for the repaint that
+            // taking the terminal back brings.
+            repaintAll_ = true;
+            return;
+        }
         const ssize_t written = ::write(fd_, next, left);
         ++writeCalls_;
         if (written > 0) {

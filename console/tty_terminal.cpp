@@ -192,6 +192,16 @@ void TtyTerminal::print(std::initializer_list<PrintItem> items, LineEnd lineEnd)
     }
 }
 
+void TtyTerminal::attendToSignals() {
+    // fg sends no signal to a job that runs in the background: look.
+    if (!signal_restore::holding()) {
+        signal_restore::takeBackIfForeground();
+    }
+    serviceSignals();
+    followCursor();
+    flush();
+}
+
 void TtyTerminal::beginFrame() {
     ++openFrames_;
 }

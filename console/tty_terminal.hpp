@@ -50,6 +50,7 @@ class TtyTerminal final : public ConsoleTerminal {
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
     std::string pollKey(std::string* pasted = nullptr) override;
     bool waitForInput() override;
+    void attendToSignals() override;
     void beginFrame() override;
     void endFrame() override;
 

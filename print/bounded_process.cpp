@@ -90,12 +90,19 @@ int millisecondsLeft(Clock::time_point deadline) {
 
 // Waits until fd reports its end (the process holding its other end is
 // gone) or the deadline passes; false at the deadline or when waiting fails.
-bool waitForEnd(int fd, Clock::time_point deadline) {
+// whileWaiting runs at every interruption and every kWaitHookInterval.
+bool waitForEnd(int fd, Clock::time_point deadline, const std::function<void()>& whileWaiting) {
     for (;;) {
+        const int left = millisecondsLeft(deadline);
+        const int slice = whileWaiting ? std::min<int>(left, kWaitHookInterval.count()) : left;
         pollfd readable{fd, POLLIN, 0};
-        const int ready = ::poll(&readable, 1, millisecondsLeft(deadline));
-        if (ready < 0 && errno == EINTR) {
-            continue;  // a resize or a key: keep waiting
+        const int ready = ::poll(&readable, 1, slice);
+        if ((ready < 0 && errno == EINTR) || (ready == 0 && slice < left)) {
+            // A resize, a return from a stop, or time to look again.
+            if (whileWaiting) {
+                whileWaiting();
+            }
+            continue;
         }
         if (ready <= 0) {
             return false;
@@ -110,7 +117,8 @@ bool waitForEnd(int fd, Clock::time_point deadline) {
 
 }  // namespace
 
-void runBounded(const ProcessBounds& bounds, const std::function<void()>& work) {
+void runBounded(const ProcessBounds& bounds, const std::function<void()>& work,
+                const std::function<void()>& whileWaiting) {
     const auto deadline = Clock::now() + bounds.waitLimit;
     // The process holds the write end (as descriptor 3) for its whole life;
     // the read end reports its end.
@@ -136,7 +144,7 @@ void runBounded(const ProcessBounds& bounds, const std::function<void()>& work) 
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
     ::close(done[1]);
     if (child > 0) {
-        if (!waitForEnd(done[0], deadline)) {
+        if (!waitForEnd(done[0], deadline, whileWaiting)) {
             // Past the limit, or waiting failed: end it and whatever it
             // started (it leads a process group of its own).
             ::kill(-child, SIGKILL);

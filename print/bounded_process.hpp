@@ -25,9 +25,15 @@ struct ProcessBounds {
     int connectionLimit;
 };
 
+// How often a waiting caller's hook runs when nothing else wakes it.
+constexpr std::chrono::milliseconds kWaitHookInterval{200};
+
 // Runs work in the bounded process and waits until it has ended or the
-// wait limit has passed. Nothing is run, and nothing said, when the
-// process cannot be started or cannot be detached from the terminal.
-void runBounded(const ProcessBounds& bounds, const std::function<void()>& work);
+// wait limit has passed; whileWaiting, when given, runs whenever a signal
+// interrupts the wait and every kWaitHookInterval. Nothing is run, and
+// nothing said, when the process cannot be started or cannot be detached
+// from the terminal.
+void runBounded(const ProcessBounds& bounds, const std::function<void()>& work,
+                const std::function<void()>& whileWaiting = nullptr);
 
 }  // namespace novemra

@@ -151,13 +151,16 @@ void CupsSpooler::startClock() {
 void CupsSpooler::runJob(const std::function<void()>& job) {
     startClock();
     const ProcessBounds bounds{timeLimit_, share(kLifeShare), kMemoryLimit, kConnectionLimit};
-    runBounded(bounds, [this, &job] {
-        insideJob_ = true;
-        if (cupsReady()) {
-            job();
-        }
-        connection_.reset();
-    });
+    runBounded(
+        bounds,
+        [this, &job] {
+            insideJob_ = true;
+            if (cupsReady()) {
+                job();
+            }
+            connection_.reset();
+        },
+        waitHook_);
 }
 
 std::string CupsSpooler::defaultPrinterName() {

@@ -29,6 +29,10 @@ class CupsSpooler final : public PrintSpooler {
     CupsSpooler(const CupsSpooler&) = delete;
     CupsSpooler& operator=(const CupsSpooler&) = delete;
 
+    // Runs while the program waits for a hard copy: at every signal, and
+    // every fifth of a second.
+    void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+
     void runJob(const std::function<void()>& job) override;
     std::string defaultPrinterName() override;
     bool openPrinter(std::string_view name) override;
@@ -52,6 +56,7 @@ class CupsSpooler final : public PrintSpooler {
     bool insideJob_ = false;
     Clock::time_point deadline_;
     std::unique_ptr<Connection> connection_;
+    std::function<void()> waitHook_;
 };
 
 }  // namespace novemra

@@ -190,6 +190,27 @@ TEST(Program, AtADescriptorLimitOfEightTheHardCopyHoldsNoneOfTheTerminal) {
     EXPECT_TRUE(p.nobodyHoldsTheTerminal());
 }
 
+// While a hard copy waits on its server (up to its time limit), a resize
+// is answered at once: the question stays in view of a window made short.
+TEST(Program, AResizeDuringAHardCopyIsAnsweredAtOnce) {
+    testing::HostileServer silent(testing::HostileServer::Kind::Silent);
+    ::setenv("CUPS_SERVER", silent.address().c_str(), 1);
+    ::setenv("PRINTER", "somewhere", 1);
+    PtyProcess p({kProgram});
+    ::unsetenv("CUPS_SERVER");
+    ::unsetenv("PRINTER");
+    ASSERT_TRUE(atFirstPrompt(p));
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    p.send("y");
+    ASSERT_TRUE(
+        p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
+    p.resize(12, 80);
+    ASSERT_TRUE(p.waitForLine(12, " Do you want a hard copy (y,n)?", 5s)) << dump(p.screen());
+    // Still within the hard copy.
+    EXPECT_EQ(p.screen().text().find("Run again"), std::string::npos) << dump(p.screen());
+}
+
 TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));

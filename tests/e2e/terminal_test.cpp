@@ -4,7 +4,11 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <regex>
 #include <thread>
 
 #include "e2e/program_steps.hpp"
@@ -46,19 +50,42 @@ TEST(Terminal, EverySignalThatEndsTheProgramRestoresItFirst) {
     }
 }
 
+// Checks the condition every millisecond without reading the terminal, so
+// that the program's output stays backed up; false at the time limit.
+bool waitWithoutReading(const std::function<bool()>& condition,
+                        std::chrono::milliseconds limit = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// Blocked until the terminal takes more output: its queue is full.
+bool blockedWriting(pid_t pid) {
+    return testing::pollWait(pid) == testing::PollWait::Forever;
+}
+
+// True once the process has ended (gone, or a zombie no one reaped).
+bool ended(pid_t pid);
+
 TEST(Terminal, ASignalWhileOutputIsBackedUpStillRestores) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         ShellSession shell(kProgram);
         PtyProcess& p = shell.process();
         ASSERT_TRUE(atFirstPrompt(p));
+        const pid_t program = shell.programPid();
         ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
-        ASSERT_TRUE(p.waitForLine(20, ""));
-        // A slow link: nobody reads the terminal for a while, so the
-        // program's output queue fills up, to the last byte with the
-        // repaint a resize brings.
-        p.resize(29, 80);
-        std::this_thread::sleep_for(200ms);
-        ::kill(shell.programPid(), signal);
+        // From here nobody reads the terminal, as over a slow link: its
+        // output queue fills, and the program waits to write more.
+        ASSERT_TRUE(waitWithoutReading([&] { return blockedWriting(program); }))
+            << strsignal(signal);
+        ::kill(program, signal);
+        ASSERT_TRUE(waitWithoutReading([&] { return ended(program); })) << strsignal(signal);
+        // Only now is the terminal read: the restore got through the queue.
         ASSERT_TRUE(shell.waitUntilDone()) << strsignal(signal) << dump(p.screen());
         EXPECT_EQ(shell.exitLine(), signal == SIGINT ? "0\n" : endedBy(signal));
         expectUserScreenBack(shell);
@@ -169,7 +196,6 @@ pid_t startAndSuspendFromTheShell(PtyProcess& p) {
     return stopped ? program : -1;
 }
 
-// True once the process has ended (gone, or a zombie no one reaped).
 bool ended(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string id;
@@ -289,18 +315,41 @@ TEST(Terminal, AShortWindowShowsTheCellBeingTyped) {
 
 // A known terminal that cannot move its cursor gets one line on standard
 // error and status 1, and the terminal is left as it was.
+// Terminals whose entry cannot move the cursor are refused before anything
+// is sent: one without the capability (dumb), and entries terminfo has but
+// will not load for curses, a hard-copy and a generic one (as tty33 and lpr
+// are), made here with tic. A name terminfo does not know at all is taken
+// for an ANSI terminal.
 TEST(Terminal, ATerminalThatCannotAddressTheCursorIsRefusedUntouched) {
-    ShellSession::Options options;
-    options.term = "dumb";
-    options.redirectOutput = true;
-    ShellSession shell(kProgram, options);
-    ASSERT_TRUE(shell.waitUntilDone());
-    EXPECT_EQ(shell.exitLine(), "1\n");
-    const std::string error = shell.standardError();
-    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
-    EXPECT_NE(error.find("TERM=dumb"), std::string::npos) << error;
-    EXPECT_TRUE(shell.modesRestored());
-    EXPECT_EQ(shell.process().bytesReceived(), 0U);
+    const std::filesystem::path entries =
+        std::filesystem::temp_directory_path() / ("novemra-terminfo-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(entries);
+    const std::filesystem::path source = entries / "entries.src";
+    std::ofstream(source) << "novemra-hardcopy|a printing terminal, hc, cols#72,\n"
+                             "novemra-generic|a line of unknown kind, gn, cols#80,\n";
+    ASSERT_EQ(
+        std::system(
+            ("tic -o " + entries.string() + " " + source.string() + " >/dev/null 2>&1").c_str()),
+        0);
+    for (const std::string term : {"dumb", "novemra-hardcopy", "novemra-generic"}) {
+        ShellSession::Options options;
+        options.term = term;
+        options.prelude = "TERMINFO=" + entries.string() + "; export TERMINFO;";
+        options.redirectOutput = true;
+        ShellSession shell(kProgram, options);
+        ASSERT_TRUE(shell.waitUntilDone()) << term;
+        EXPECT_EQ(shell.exitLine(), "1\n") << term;
+        const std::string error = shell.standardError();
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+        EXPECT_NE(error.find("TERM=" + term + ")"), std::string::npos) << error;
+        EXPECT_TRUE(shell.modesRestored()) << term;
+        EXPECT_EQ(shell.process().bytesReceived(), 0U) << term;
+    }
+    ShellSession::Options unknown;
+    unknown.term = "novemra-unknown";
+    ShellSession shell(kProgram, unknown);
+    EXPECT_TRUE(atFirstPrompt(shell.process())) << dump(shell.process().screen());
+    std::filesystem::remove_all(entries);
 }
 
 // A program in the background that no shell will send SIGHUP (disowned)
@@ -368,6 +417,30 @@ TEST(Terminal, AWindowResizedWhileStoppedIsMeasuredAtFg) {
     ASSERT_TRUE(p.waitForLine(12, kFirstPrompt)) << dump(p.screen());
     p.send("y");
     ASSERT_TRUE(p.waitForLine(12, " Easy,Difficult,Hard, Xtreme (e,d,h,x)?")) << dump(p.screen());
+}
+
+// Output backed up at Ctrl-Z: after bg, no rest of a frame reaches the
+// shell's screen; the program waits for fg to repaint.
+TEST(Terminal, AfterCtrlZAndBgNoRestOfAFrameReachesTheShell) {
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("PS1='$ '; " + kProgram + "\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    const pid_t program = testing::firstChildOf(p.pid());
+    ASSERT_TRUE(startTestPuzzle(p, 'x', 'f'));
+    ASSERT_TRUE(waitWithoutReading([&] { return blockedWriting(program); }));
+    p.send("\x1a");
+    ASSERT_TRUE(p.waitUntil(
+        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; }));
+    p.send("bg\r");
+    // The search ends in the background, at the hard-copy question.
+    ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
+    const std::string& bytes = p.received();
+    const std::size_t leave = bytes.rfind("\x1b[?1049l");
+    ASSERT_NE(leave, std::string::npos);
+    EXPECT_FALSE(std::regex_search(bytes.substr(leave), std::regex("\x1b\\[[0-9]+;[0-9]+H")))
+        << dump(p.screen());
+    p.send("fg\r");
+    EXPECT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
 }
 
 }  // namespace
