@@ -138,8 +138,12 @@ void onInterrupt(int) {
     ::_exit(0);
 }
 
+// True when the program may use the terminal: it is in the terminal's
+// foreground, or the terminal is not its controlling terminal at all (one
+// opened for it, as the tests do), which has no jobs to share it with.
 bool inForeground() {
-    return ::tcgetpgrp(state.fd) == ::getpgrp();
+    const pid_t foreground = ::tcgetpgrp(state.fd);
+    return foreground == ::getpgrp() || (foreground < 0 && errno == ENOTTY);
 }
 
 // Sets the program's modes, sends its enter bytes, and has the program
