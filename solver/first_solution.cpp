@@ -208,9 +208,8 @@ class Board {
                     }
                 }
                 // Its one cell may have been fixed to another digit
-                // meanwhile.
-                // What it forces is fixed at once, so the units after this
-                // one see it in this pass.
+                // meanwhile. What it forces is fixed at once, so the units
+                // after this one see it in this pass.
                 if (at < 0 || !fix(at, bit) || !fixNakedSingles()) {
                     return Progress::Impossible;
                 }
