@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "console/grid_picture.hpp"
 #include "console/memory_terminal.hpp"
@@ -146,69 +147,55 @@ TEST(Program, CtrlCDuringASlowHardCopyLeavesNoHalfMadeJob) {
     }
 }
 
-// Ending the program during a hard copy leaves the terminal to nobody: the
-// hard copy goes on in processes that hold none of it, so a shell or an
-// ssh logout does not wait for them.
-TEST(Program, CtrlCDuringAHardCopyLeavesTheTerminalToNobody) {
-    testing::HostileServer silent(testing::HostileServer::Kind::Silent);
-    ::setenv("CUPS_SERVER", silent.address().c_str(), 1);
+// The program (or the command given) started with its hard copy going to
+// a server that never answers, run to the hard copy, and "y" answered; the
+// hard copy then waits on the server until its limit.
+std::unique_ptr<PtyProcess> waitingOnAHardCopy(const testing::HostileServer& server,
+                                               const std::vector<std::string>& command) {
+    ::setenv("CUPS_SERVER", server.address().c_str(), 1);
     ::setenv("PRINTER", "somewhere", 1);
-    PtyProcess p({kProgram});
+    auto p = std::make_unique<PtyProcess>(command);
     ::unsetenv("CUPS_SERVER");
     ::unsetenv("PRINTER");
-    ASSERT_TRUE(atFirstPrompt(p));
-    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
-    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
-    p.send("y");
-    ASSERT_TRUE(
-        p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
-    p.send("\x03");
-    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
-    EXPECT_TRUE(p.nobodyHoldsTheTerminal());
+    const bool asked = atFirstPrompt(*p) && startTestPuzzle(*p, 'e', 'e') &&
+                       p->waitForLine(20, " Do you want a hard copy (y,n)?");
+    if (!asked) {
+        return nullptr;
+    }
+    p->send("y");
+    const bool connected =
+        p->waitUntil([&](const VirtualTerminal&) { return server.connectionsAccepted() > 0; });
+    return connected ? std::move(p) : nullptr;
 }
 
-// The same when the program may hold only a few descriptors: the hard copy
-// still lets go of the terminal before anything else.
-TEST(Program, AtADescriptorLimitOfEightTheHardCopyHoldsNoneOfTheTerminal) {
-    testing::HostileServer silent(testing::HostileServer::Kind::Silent);
-    ::setenv("CUPS_SERVER", silent.address().c_str(), 1);
-    ::setenv("PRINTER", "somewhere", 1);
-    // Descriptors 3 to 7 are freed first: what the test runner leaves open
-    // would otherwise decide how many the program has.
-    PtyProcess p({"/bin/sh", "-c",
-                  std::string("exec 3>&- 4>&- 5>&- 6>&- 7>&-; ulimit -n 8; exec ") + kProgram});
-    ::unsetenv("CUPS_SERVER");
-    ::unsetenv("PRINTER");
-    ASSERT_TRUE(atFirstPrompt(p));
-    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
-    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
-    p.send("y");
-    ASSERT_TRUE(
-        p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
-    p.send("\x03");
-    EXPECT_TRUE(exitedWith(p.waitForExit(), 0));
-    EXPECT_TRUE(p.nobodyHoldsTheTerminal());
+// Ending the program during a hard copy leaves the terminal to nobody: the
+// hard copy goes on in a process that holds none of it, so a shell or an
+// ssh logout does not wait for it. Also when the program may hold only a
+// few descriptors (descriptors 3 to 7 are freed first: what the test runner
+// leaves open would otherwise decide how many the program has).
+TEST(Program, CtrlCDuringAHardCopyLeavesTheTerminalToNobody) {
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {kProgram},
+             {"/bin/sh", "-c", "exec 3>&- 4>&- 5>&- 6>&- 7>&-; ulimit -n 8; exec " + kProgram}}) {
+        testing::HostileServer silent(testing::HostileServer::Kind::Silent);
+        const std::unique_ptr<PtyProcess> p = waitingOnAHardCopy(silent, command);
+        ASSERT_NE(p, nullptr) << command.back();
+        p->send("\x03");
+        EXPECT_TRUE(exitedWith(p->waitForExit(), 0)) << command.back();
+        EXPECT_TRUE(p->nobodyHoldsTheTerminal()) << command.back();
+    }
 }
 
 // While a hard copy waits on its server (up to its time limit), a resize
 // is answered at once: the question stays in view of a window made short.
 TEST(Program, AResizeDuringAHardCopyIsAnsweredAtOnce) {
     testing::HostileServer silent(testing::HostileServer::Kind::Silent);
-    ::setenv("CUPS_SERVER", silent.address().c_str(), 1);
-    ::setenv("PRINTER", "somewhere", 1);
-    PtyProcess p({kProgram});
-    ::unsetenv("CUPS_SERVER");
-    ::unsetenv("PRINTER");
-    ASSERT_TRUE(atFirstPrompt(p));
-    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
-    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
-    p.send("y");
-    ASSERT_TRUE(
-        p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
-    p.resize(12, 80);
-    ASSERT_TRUE(p.waitForLine(12, " Do you want a hard copy (y,n)?", 5s)) << dump(p.screen());
+    const std::unique_ptr<PtyProcess> p = waitingOnAHardCopy(silent, {kProgram});
+    ASSERT_NE(p, nullptr);
+    p->resize(12, 80);
+    ASSERT_TRUE(p->waitForLine(12, " Do you want a hard copy (y,n)?", 5s)) << dump(p->screen());
     // Still within the hard copy.
-    EXPECT_EQ(p.screen().text().find("Run again"), std::string::npos) << dump(p.screen());
+    EXPECT_EQ(p->screen().text().find("Run again"), std::string::npos) << dump(p->screen());
 }
 
 TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {

@@ -72,19 +72,6 @@ bool blockedWriting(pid_t pid) {
 // True once the process has ended (gone, or a zombie no one reaped).
 bool ended(pid_t pid);
 
-// Bytes the process has read so far, by any call (/proc/PID/io).
-long long charsRead(pid_t pid) {
-    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
-    std::string name;
-    long long value = 0;
-    while (io >> name >> value) {
-        if (name == "rchar:") {
-            return value;
-        }
-    }
-    return -1;
-}
-
 // Starts the xtreme puzzle in fast mode and, from the speed answer on,
 // stops reading the terminal, as a slow link would: true once the program
 // has taken the answer and is waiting to write, its output queue full.
@@ -99,10 +86,10 @@ bool startFastSolveAndBackUpItsOutput(PtyProcess& p, pid_t program) {
     if (!p.waitForLine(20, " Extra fast, Fast or Slow [e,f or s]?")) {
         return false;
     }
-    const long long before = charsRead(program);
+    const long long before = testing::bytesReadBy(program);
     p.send("f");
     return waitWithoutReading(
-        [&] { return charsRead(program) > before && blockedWriting(program); });
+        [&] { return testing::bytesReadBy(program) > before && blockedWriting(program); });
 }
 
 TEST(Terminal, ASignalWhileOutputIsBackedUpStillRestores) {

@@ -151,7 +151,11 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
 }
 
 long long PtyProcess::bytesRead() const {
-    std::ifstream io("/proc/" + std::to_string(pid_) + "/io");
+    return bytesReadBy(pid_);
+}
+
+long long bytesReadBy(pid_t pid) {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
     std::string name;
     long long value = 0;
     while (io >> name >> value) {

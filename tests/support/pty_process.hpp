@@ -81,6 +81,10 @@ class PtyProcess {
 enum class PollWait { NotPolling, Forever, WithTimeLimit };
 PollWait pollWait(pid_t pid);
 
+// The bytes a process has read so far, by any call (/proc/PID/io); -1 when
+// it is gone.
+long long bytesReadBy(pid_t pid);
+
 // The first child of a process (a shell's job); -1 when it has none.
 pid_t firstChildOf(pid_t parent);
 
