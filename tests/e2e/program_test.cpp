@@ -198,6 +198,28 @@ TEST(Program, AResizeDuringAHardCopyIsAnsweredAtOnce) {
     EXPECT_EQ(p->screen().text().find("Run again"), std::string::npos) << dump(p->screen());
 }
 
+// Ctrl-Z and fg while a hard copy waits on its server: the screen comes
+// back at once, not when the hard copy ends.
+TEST(Program, FgDuringAHardCopyRepaintsAtOnce) {
+    testing::HostileServer silent(testing::HostileServer::Kind::Silent);
+    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    p.send("export CUPS_SERVER=" + silent.address() + " PRINTER=somewhere; PS1='$ '; " + kProgram +
+           "\r");
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
+    p.send("y");
+    ASSERT_TRUE(
+        p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
+    p.send("\x1a");
+    ASSERT_TRUE(p.waitUntil(
+        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; }));
+    p.send("fg\r");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?", 5s)) << dump(p.screen());
+    // Still within the hard copy.
+    EXPECT_EQ(p.screen().text().find("Run again"), std::string::npos) << dump(p.screen());
+}
+
 TEST(Program, HangUpDuringAFastSolveEndsWithinASecond) {
     PtyProcess p({kProgram});
     ASSERT_TRUE(atFirstPrompt(p));
