@@ -91,15 +91,19 @@ class Board {
         // No fixed peer holds the digit (the units said so), so taking it
         // from every peer touches only open ones; an open peer it leaves
         // with one digit or none is looked at by propagate.
+        // The count is kept in a local: the list's bytes could alias the
+        // member, which would tie every step to the one before.
+        int pending = pendingCount_;
         for (const std::uint8_t peer : kLayout.peers[cell]) {
             const unsigned before = candidates_[peer];
             const unsigned left = before & ~bit;
             candidates_[peer] = static_cast<std::uint16_t>(left);
             // Listed without a branch: the slot is written either way and
             // kept only when the peer has just come down to one or none.
-            pending_[pendingCount_] = peer;
-            pendingCount_ += static_cast<int>(single(left) & (left != before));
+            pending_[static_cast<std::size_t>(pending)] = peer;
+            pending += static_cast<int>(single(left) & (left != before));
         }
+        pendingCount_ = pending;
         return true;
     }
 
