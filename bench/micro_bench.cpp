@@ -36,69 +36,53 @@ void BM_SolveHardExtraFast(benchmark::State& state) {
 }
 BENCHMARK(BM_SolveHardExtraFast)->Unit(benchmark::kMillisecond);
 
-// The ordered walk alone on the two typed-in puzzles that work it hardest,
-// and the scanning search it replaced on the same puzzles, so the ratio
-// comes from one run on one machine.
-void walkTyped(benchmark::State& state, std::string_view text) {
+// The two typed-in puzzles that work the ordered walk hardest: the walk
+// alone, the same puzzles answered directly (as extra fast mode and
+// --solve do), and the scanning search the walk replaced, so the ratios
+// come from one run on one machine.
+template <typename Solve>
+void onTyped(benchmark::State& state, std::string_view text, Solve solve) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        PuzzleState puzzle = testing::puzzleFrom(text);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(solve(puzzle));
+    }
+}
+
+void BM_Walk(benchmark::State& state, std::string_view text) {
     // Nobody types: like the real terminal with no input noted, the polls
     // make no call.
     NoScreen terminal;
-    for (auto _ : state) {
-        state.PauseTiming();
-        PuzzleState puzzle = testing::puzzleFrom(text);
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(searchInOrder(puzzle, SpeedMode::ExtraFast, terminal));
-    }
+    onTyped(state, text, [&terminal](PuzzleState& puzzle) {
+        return searchInOrder(puzzle, SpeedMode::ExtraFast, terminal);
+    });
 }
 
-// The same puzzles answered directly, as extra fast mode and --solve do.
-void answerTyped(benchmark::State& state, std::string_view text) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        PuzzleState puzzle = testing::puzzleFrom(text);
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(solveFirstInOrder(puzzle));
-    }
+void BM_Answer(benchmark::State& state, std::string_view text) {
+    onTyped(state, text, [](PuzzleState& puzzle) { return solveFirstInOrder(puzzle); });
 }
 
-void scanTyped(benchmark::State& state, std::string_view text) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        PuzzleState puzzle = testing::puzzleFrom(text);
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(bench::scanningSearch(puzzle));
-    }
+void BM_ScanningBaseline(benchmark::State& state, std::string_view text) {
+    onTyped(state, text, [](PuzzleState& puzzle) { return bench::scanningSearch(puzzle); });
 }
 
-void BM_WalkSeventeenGivens(benchmark::State& state) {
-    walkTyped(state, testing::kSeventeenGivens);
-}
-BENCHMARK(BM_WalkSeventeenGivens)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-void BM_AnswerSeventeenGivens(benchmark::State& state) {
-    answerTyped(state, testing::kSeventeenGivens);
-}
-BENCHMARK(BM_AnswerSeventeenGivens)->Unit(benchmark::kMicrosecond);
-
-void BM_ScanningBaselineSeventeenGivens(benchmark::State& state) {
-    scanTyped(state, testing::kSeventeenGivens);
-}
-BENCHMARK(BM_ScanningBaselineSeventeenGivens)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-void BM_WalkAgainstBruteForce(benchmark::State& state) {
-    walkTyped(state, testing::kAgainstBruteForce);
-}
-BENCHMARK(BM_WalkAgainstBruteForce)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-void BM_AnswerAgainstBruteForce(benchmark::State& state) {
-    answerTyped(state, testing::kAgainstBruteForce);
-}
-BENCHMARK(BM_AnswerAgainstBruteForce)->Unit(benchmark::kMicrosecond);
-
-void BM_ScanningBaselineAgainstBruteForce(benchmark::State& state) {
-    scanTyped(state, testing::kAgainstBruteForce);
-}
-BENCHMARK(BM_ScanningBaselineAgainstBruteForce)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_Walk, seventeen_givens, testing::kSeventeenGivens)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_Answer, seventeen_givens, testing::kSeventeenGivens)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ScanningBaseline, seventeen_givens, testing::kSeventeenGivens)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_Walk, against_brute_force, testing::kAgainstBruteForce)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_Answer, against_brute_force, testing::kAgainstBruteForce)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ScanningBaseline, against_brute_force, testing::kAgainstBruteForce)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The whole fast-mode print stream of the xtreme puzzle, into memory.
 void BM_SolveXtremeFastInMemory(benchmark::State& state) {

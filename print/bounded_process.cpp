@@ -82,18 +82,12 @@ bool limitMemory(rlim_t bytes) {
 #endif
 }
 
-int millisecondsLeft(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
-
 // Waits until fd reports its end (the process holding its other end is
 // gone) or the deadline passes; false at the deadline or when waiting fails.
 // whileWaiting runs at every interruption and every kWaitHookInterval.
 bool waitForEnd(int fd, Clock::time_point deadline, const std::function<void()>& whileWaiting) {
     for (;;) {
-        const int left = millisecondsLeft(deadline);
+        const int left = millisecondsUntil(deadline);
         const int slice = whileWaiting ? std::min<int>(left, kWaitHookInterval.count()) : left;
         pollfd readable{fd, POLLIN, 0};
         const int ready = ::poll(&readable, 1, slice);
@@ -116,6 +110,12 @@ bool waitForEnd(int fd, Clock::time_point deadline, const std::function<void()>&
 }
 
 }  // namespace
+
+int millisecondsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(left, 0));
+}
 
 void runBounded(const ProcessBounds& bounds, const std::function<void()>& work,
                 const std::function<void()>& whileWaiting) {

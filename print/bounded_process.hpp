@@ -25,6 +25,10 @@ struct ProcessBounds {
     int connectionLimit;
 };
 
+// The time until the deadline in whole milliseconds, 0 once it has passed:
+// a timeout for poll() and libcups.
+int millisecondsUntil(std::chrono::steady_clock::time_point deadline);
+
 // How often a waiting caller's hook runs when nothing else wakes it.
 constexpr std::chrono::milliseconds kWaitHookInterval{200};
 

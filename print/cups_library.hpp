@@ -25,7 +25,6 @@ namespace novemra {
     X(httpSetTimeout)             \
     X(ippAddString)               \
     X(ippDelete)                  \
-    X(ippGetStatusCode)           \
     X(ippNewRequest)              \
     X(ippPort)
 

@@ -33,12 +33,6 @@ constexpr rlim_t kMemoryLimit = rlim_t{256} << 20;
 // A page is 16 short lines; anything near this is not one.
 constexpr std::size_t kMaxPageBytes = 1 << 16;
 
-// The one notion of the scheduler's yes: every "successful-ok" status,
-// including those that say it ignored or substituted an attribute.
-bool schedulerSaidYes(ipp_status_t status) {
-    return status <= IPP_STATUS_OK_EVENTS_COMPLETE;
-}
-
 const char* declinePassword(const char*, http_t*, const char*, const char*, void*) {
     return nullptr;
 }
@@ -61,12 +55,6 @@ bool cupsReady() {
 
 int keepWaitingUntil(http_t*, void* deadline) {
     return Clock::now() < *static_cast<const Clock::time_point*>(deadline) ? 1 : 0;
-}
-
-int millisecondsLeft(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
 }
 
 // Splits "name/instance" into its two parts.
@@ -93,7 +81,7 @@ using IppHandle = std::unique_ptr<ipp_t, IppDeleter>;
 // encryption the user configured is asked for only once the deadline is in
 // force, so its handshake is bounded too.
 HttpHandle connectToScheduler(Clock::time_point& deadline) {
-    const int left = millisecondsLeft(deadline);
+    const int left = millisecondsUntil(deadline);
     if (left == 0) {
         return nullptr;
     }
@@ -259,13 +247,11 @@ void CupsSpooler::endPage() {
                               IPP_TAG_OPERATION);
     cups().cupsEncodeOptions2(request, destination.num_options, destination.options, IPP_TAG_JOB);
     // Sends the request, then the document file, and frees the request.
+    // The answer decides nothing: a refused request made no job, and an
+    // accepted one made it whole, so there is nothing to take back.
     const IppHandle response(
         cups().cupsDoIORequest(connection_->http.get(), request, resource.c_str(), document, -1));
     ::close(document);
-    // Nothing to take back either way: a refused request made no job, and
-    // an accepted one made it whole.
-    [[maybe_unused]] const bool accepted =
-        response != nullptr && schedulerSaidYes(cups().ippGetStatusCode(response.get()));
 }
 
 void CupsSpooler::endDocument() {}

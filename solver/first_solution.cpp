@@ -90,9 +90,9 @@ class Board {
         --openCount_;
         // No fixed peer holds the digit (the units said so), so taking it
         // from every peer touches only open ones; an open peer it leaves
-        // with one digit or none is looked at by propagate.
-        // The count is kept in a local: the list's bytes could alias the
-        // member, which would tie every step to the one before.
+        // with one digit or none is looked at by propagate. The count is
+        // kept in a local: the list's bytes could alias the member, which
+        // would tie every step to the one before.
         int pending = pendingCount_;
         for (const std::uint8_t peer : kLayout.peers[cell]) {
             const unsigned before = candidates_[peer];
@@ -111,9 +111,9 @@ class Board {
     // a digit with one cell left in a row, column or box) and takes out the
     // digits that locked candidates rule out (a digit that a box holds only
     // in one of its rows or columns, or a row or column only in one box).
-    // False when the board cannot be completed.
-    // Locked candidates cost more than they find on a board with many
-    // completions, so a search that expects many can leave them out.
+    // False when the board cannot be completed. Locked candidates cost more
+    // than they find on a board with many completions, so a search that
+    // expects many can leave them out.
     bool propagate(bool withLockedCandidates = true) {
         for (;;) {
             if (!fixNakedSingles()) {
@@ -319,8 +319,9 @@ class Board {
     int openCount_ = kCells;
     // Open cells left with one digit or none, for propagate to fix or
     // refuse. A cell is listed when it gets down to one digit and when it
-    // loses that, so at most twice in a board's life.
-    std::array<std::uint8_t, 2 * kCells> pending_{};
+    // loses that, so at most twice in a board's life; one place more for
+    // fix's write past the last entry.
+    std::array<std::uint8_t, 2 * kCells + 1> pending_{};
     int pendingCount_ = 0;
 };
 

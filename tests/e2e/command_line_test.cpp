@@ -78,19 +78,33 @@ TEST(CommandLine, HelpPrintsUsageAndExitsZero) {
     }
 }
 
-// Output that cannot be written is a failure that says why.
-TEST(CommandLine, AnswersToAFullDiskFailAndSayWhy) {
-    for (const auto& [arguments, status, error] :
-         std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
-             {{"--help"}, "1\n", "cannot write the usage"},
-             {{"--version"}, "1\n", "cannot write the version"},
-             {{"--solve", kQuick}, "2\n", "cannot write the answers"}}) {
-        ShellSession::Options options = ArgumentRun::options(arguments);
-        options.outputPath = "/dev/full";
+// Standard streams that cannot be used: output to a full disk, and input
+// the shell closed. Each is a failure that says why.
+TEST(CommandLine, StreamsThatCannotBeUsedFailAndSayWhy) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string prelude;
+        std::string outputPath;
+        std::string status;
+        std::string error;
+    };
+    const std::string full = std::strerror(ENOSPC);
+    for (const Case& c : std::vector<Case>{
+             {{"--help"}, "", "/dev/full", "1\n", "cannot write the usage: " + full},
+             {{"--version"}, "", "/dev/full", "1\n", "cannot write the version: " + full},
+             {{"--solve", kQuick}, "", "/dev/full", "2\n", "cannot write the answers: " + full},
+             {{"--solve", "-f", "-"},
+              "exec <&-;",
+              "",
+              "2\n",
+              std::string("cannot read standard input: ") + std::strerror(EBADF)}}) {
+        ShellSession::Options options = ArgumentRun::options(c.arguments);
+        options.prelude = c.prelude;
+        options.outputPath = c.outputPath;
         ShellSession shell(kProgram, options);
         ASSERT_TRUE(shell.process().waitForExit().has_value());
-        EXPECT_EQ(shell.exitLine(), status) << arguments.front();
-        EXPECT_EQ(shell.standardError(), "novemra: " + error + ": " + std::strerror(ENOSPC) + "\n");
+        EXPECT_EQ(shell.exitLine(), c.status) << c.arguments.front();
+        EXPECT_EQ(shell.standardError(), "novemra: " + c.error + "\n");
     }
 }
 
@@ -302,16 +316,6 @@ TEST(CommandLine, AFileIsReadAPuzzleAtATime) {
               "novemra: " + fifo.string() + " line 2: 80 cells; a puzzle has 81\n");
     EXPECT_TRUE(shell.modesRestored());
     EXPECT_FALSE(p.screen().alternateScreen());
-}
-
-TEST(CommandLine, AClosedStandardInputCannotBeRead) {
-    ShellSession::Options options = ArgumentRun::options({"--solve", "-f", "-"});
-    options.prelude = "exec <&-;";
-    ShellSession shell(kProgram, options);
-    ASSERT_TRUE(shell.process().waitForExit().has_value());
-    EXPECT_EQ(shell.exitLine(), "2\n");
-    EXPECT_EQ(shell.standardError(),
-              std::string("novemra: cannot read standard input: ") + std::strerror(EBADF) + "\n");
 }
 
 }  // namespace

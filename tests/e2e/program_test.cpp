@@ -202,18 +202,17 @@ TEST(Program, AResizeDuringAHardCopyIsAnsweredAtOnce) {
 // back at once, not when the hard copy ends.
 TEST(Program, FgDuringAHardCopyRepaintsAtOnce) {
     testing::HostileServer silent(testing::HostileServer::Kind::Silent);
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
-    p.send("export CUPS_SERVER=" + silent.address() + " PRINTER=somewhere; PS1='$ '; " + kProgram +
-           "\r");
-    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    PtyProcess p(testing::interactiveShell());
+    ASSERT_GT(testing::startFromTheShell(
+                  p, "export CUPS_SERVER=" + silent.address() + " PRINTER=somewhere; "),
+              0)
+        << dump(p.screen());
     ASSERT_TRUE(startTestPuzzle(p, 'e', 'e'));
     ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?"));
     p.send("y");
     ASSERT_TRUE(
         p.waitUntil([&](const VirtualTerminal&) { return silent.connectionsAccepted() > 0; }));
-    p.send("\x1a");
-    ASSERT_TRUE(p.waitUntil(
-        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; }));
+    ASSERT_TRUE(testing::suspendFromTheShell(p));
     p.send("fg\r");
     ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?", 5s)) << dump(p.screen());
     // Still within the hard copy.

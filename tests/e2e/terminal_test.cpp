@@ -201,15 +201,8 @@ bool waitingInTheBackground(PtyProcess& p, pid_t program) {
 // Starts the program from the interactive shell in p and suspends it with
 // Ctrl-Z; its process id, or -1 when it never got there.
 pid_t startAndSuspendFromTheShell(PtyProcess& p) {
-    p.send("PS1='$ '; " + kProgram + "\r");
-    if (!atFirstPrompt(p)) {
-        return -1;
-    }
-    const pid_t program = testing::firstChildOf(p.pid());
-    p.send("\x1a");
-    const bool stopped = p.waitUntil(
-        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; });
-    return stopped ? program : -1;
+    const pid_t program = testing::startFromTheShell(p);
+    return program > 0 && testing::suspendFromTheShell(p) ? program : -1;
 }
 
 bool ended(pid_t pid) {
@@ -240,7 +233,7 @@ bool endsWithin(pid_t pid, std::chrono::milliseconds limit) {
 // Ctrl-Z, then bg: in the background the program leaves the shell's
 // terminal alone; fg brings the picture back and keys work.
 TEST(Terminal, InTheBackgroundAfterCtrlZAndBgTheTerminalIsTheShells) {
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    PtyProcess p(testing::interactiveShell());
     const pid_t program = startAndSuspendFromTheShell(p);
     ASSERT_GT(program, 0) << dump(p.screen());
     p.send("bg\r");
@@ -371,7 +364,7 @@ TEST(Terminal, ATerminalThatCannotAddressTheCursorIsRefusedUntouched) {
 // A program in the background that no shell will send SIGHUP (disowned)
 // still notices its terminal hang up, and ends.
 TEST(Terminal, AHangUpReachesADisownedProgramInTheBackground) {
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    PtyProcess p(testing::interactiveShell());
     const pid_t program = startAndSuspendFromTheShell(p);
     ASSERT_GT(program, 0) << dump(p.screen());
     p.send("bg; disown\r");
@@ -383,16 +376,13 @@ TEST(Terminal, AHangUpReachesADisownedProgramInTheBackground) {
 // A search running in the background, disowned, notices within a second
 // that its window has closed, and ends.
 TEST(Terminal, AHangUpReachesADisownedSearchInTheBackground) {
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
-    p.send("PS1='$ '; " + kProgram + "\r");
-    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
-    const pid_t program = testing::firstChildOf(p.pid());
+    PtyProcess p(testing::interactiveShell());
+    const pid_t program = testing::startFromTheShell(p);
+    ASSERT_GT(program, 0) << dump(p.screen());
     // The xtreme puzzle in slow mode: minutes of searching.
     ASSERT_TRUE(startTestPuzzle(p, 'x', 's'));
     ASSERT_TRUE(p.waitForLine(20, "")) << dump(p.screen());
-    p.send("\x1a");
-    ASSERT_TRUE(p.waitUntil(
-        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; }));
+    ASSERT_TRUE(testing::suspendFromTheShell(p));
     p.send("bg; disown\r");
     ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) { return processState(program) != 'T'; }));
     p.hangUp();
@@ -402,7 +392,7 @@ TEST(Terminal, AHangUpReachesADisownedSearchInTheBackground) {
 // Started in the background, the program leaves the shell's terminal alone,
 // its modes and its screen, until fg brings it to the foreground.
 TEST(Terminal, StartedInTheBackgroundItTouchesNothingUntilFg) {
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    PtyProcess p(testing::interactiveShell());
     p.send("PS1='$ '; " + kProgram + " &\r");
     pid_t program = -1;
     ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) {
@@ -424,7 +414,7 @@ TEST(Terminal, StartedInTheBackgroundItTouchesNothingUntilFg) {
 // A window resized while the program was stopped (the resize signal goes to
 // the shell then) is measured again at fg: the question stays in view.
 TEST(Terminal, AWindowResizedWhileStoppedIsMeasuredAtFg) {
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
+    PtyProcess p(testing::interactiveShell());
     const pid_t program = startAndSuspendFromTheShell(p);
     ASSERT_GT(program, 0) << dump(p.screen());
     p.resize(12, 80);
@@ -438,14 +428,11 @@ TEST(Terminal, AWindowResizedWhileStoppedIsMeasuredAtFg) {
 // Output backed up at Ctrl-Z: after bg, no rest of a frame reaches the
 // shell's screen; the program waits for fg to repaint.
 TEST(Terminal, AfterCtrlZAndBgNoRestOfAFrameReachesTheShell) {
-    PtyProcess p({"/bin/bash", "--norc", "--noprofile", "-i"});
-    p.send("PS1='$ '; " + kProgram + "\r");
-    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
-    const pid_t program = testing::firstChildOf(p.pid());
+    PtyProcess p(testing::interactiveShell());
+    const pid_t program = testing::startFromTheShell(p);
+    ASSERT_GT(program, 0) << dump(p.screen());
     ASSERT_TRUE(startFastSolveAndBackUpItsOutput(p, program));
-    p.send("\x1a");
-    ASSERT_TRUE(p.waitUntil(
-        [](const VirtualTerminal& s) { return s.text().find("Stopped") != std::string::npos; }));
+    ASSERT_TRUE(testing::suspendFromTheShell(p));
     p.send("bg\r");
     // The search ends in the background, at the hard-copy question.
     ASSERT_TRUE(waitingInTheBackground(p, program)) << dump(p.screen());
