@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "solver/digit_masks.hpp"
+
 namespace novemra {
 
 namespace {
@@ -108,13 +110,9 @@ class Board {
     }
 
     // Fixes every cell the singles rules force (a cell with one digit left,
-    // a digit with one cell left in a row, column or box) and takes out the
-    // digits that locked candidates rule out (a digit that a box holds only
-    // in one of its rows or columns, or a row or column only in one box).
-    // False when the board cannot be completed. Locked candidates cost more
-    // than they find on a board with many completions, so a search that
-    // expects many can leave them out.
-    bool propagate(bool withLockedCandidates = true) {
+    // a digit with one cell left in a row, column or box). False when the
+    // board cannot be completed.
+    bool propagate() {
         for (;;) {
             if (!fixNakedSingles()) {
                 return false;
@@ -122,42 +120,14 @@ class Board {
             if (openCount_ == 0) {
                 return true;
             }
-            Progress progress = fixHiddenSingles();
-            if (progress == Progress::None && withLockedCandidates) {
-                progress = removeLockedCandidates();
-            }
-            if (progress == Progress::Impossible) {
-                return false;
-            }
-            if (progress == Progress::None) {
-                return true;
+            const Progress progress = fixHiddenSingles();
+            if (progress != Progress::Some) {
+                return progress == Progress::None;
             }
         }
     }
 
     bool complete() const { return openCount_ == 0; }
-
-    // The open cell with the fewest digits left.
-    int narrowestOpenCell() const {
-        int best = -1;
-        int bestCount = kGridSize + 1;
-        for (int word = 0; word < 2; ++word) {
-            std::uint64_t open = open_[word];
-            while (open != 0) {
-                const int cell = word * 64 + std::countr_zero(open);
-                open &= open - 1;
-                const int count = std::popcount(static_cast<unsigned>(candidates_[cell]));
-                if (count < bestCount) {
-                    best = cell;
-                    bestCount = count;
-                    if (count == 2) {
-                        return best;
-                    }
-                }
-            }
-        }
-        return best;
-    }
 
     // The digits the cell may take: the fixed digit of a fixed cell.
     unsigned candidates(int cell) const { return candidates_[cell] & kAllDigits; }
@@ -223,95 +193,6 @@ class Board {
         return progress;
     }
 
-    // Takes the digits in mask out of three open cells, counting each cell
-    // that loses any in removed.
-    bool removeFrom(int first, int step, unsigned mask, int& removed) {
-        for (int i = 0, cell = first; i < 3; ++i, cell += step) {
-            const unsigned before = candidates_[cell];
-            if ((before & mask) == 0) {
-                continue;
-            }
-            const unsigned left = before & ~mask;
-            if (left == 0 || (left & kFixedMark) != 0) {
-                return false;
-            }
-            candidates_[cell] = static_cast<std::uint16_t>(left);
-            ++removed;
-            if (single(left)) {
-                pending_[pendingCount_++] = static_cast<std::uint8_t>(cell);
-            }
-        }
-        return true;
-    }
-
-    Progress removeLockedCandidates() {
-        // The digits of each third of a row (row, stack) and of a column
-        // (column, band).
-        std::array<std::array<unsigned, 3>, kGridSize> rowThird{};
-        std::array<std::array<unsigned, 3>, kGridSize> columnThird{};
-        for (int line = 0; line < kGridSize; ++line) {
-            for (int third = 0; third < 3; ++third) {
-                const int rowStart = line * kGridSize + third * 3;
-                rowThird[line][third] = static_cast<unsigned>(
-                    candidates_[rowStart] | candidates_[rowStart + 1] | candidates_[rowStart + 2]);
-                const int columnStart = third * 3 * kGridSize + line;
-                columnThird[line][third] =
-                    static_cast<unsigned>(candidates_[columnStart] |
-                                          candidates_[columnStart + kGridSize] |
-                                          candidates_[columnStart + 2 * kGridSize]) &
-                    kAllDigits;
-            }
-        }
-        int removed = 0;
-        const auto remove = [&](int first, int step, unsigned mask) {
-            return mask == 0 || removeFrom(first, step, mask, removed);
-        };
-        for (int band = 0; band < 3; ++band) {
-            for (int stack = 0; stack < 3; ++stack) {
-                const int box = band * 3 + stack;
-                const unsigned fixedInBox = fixedIn_[2 * kGridSize + box];
-                for (int i = 0; i < 3; ++i) {
-                    const int row = band * 3 + i;
-                    const int column = stack * 3 + i;
-                    // In the box, only in this row (column): not elsewhere
-                    // in the row (column).
-                    const unsigned inRow = rowThird[row][stack] &
-                                           ~(rowThird[band * 3 + (i + 1) % 3][stack] |
-                                             rowThird[band * 3 + (i + 2) % 3][stack]) &
-                                           ~fixedInBox;
-                    const unsigned inColumn = columnThird[column][band] &
-                                              ~(columnThird[stack * 3 + (i + 1) % 3][band] |
-                                                columnThird[stack * 3 + (i + 2) % 3][band]) &
-                                              ~fixedInBox;
-                    // In the row (column), only in this box: not elsewhere
-                    // in the box.
-                    const unsigned rowInBox =
-                        rowThird[row][stack] &
-                        ~(rowThird[row][(stack + 1) % 3] | rowThird[row][(stack + 2) % 3]) &
-                        ~static_cast<unsigned>(fixedIn_[row]);
-                    const unsigned columnInBox =
-                        columnThird[column][band] &
-                        ~(columnThird[column][(band + 1) % 3] |
-                          columnThird[column][(band + 2) % 3]) &
-                        ~static_cast<unsigned>(fixedIn_[kGridSize + column]);
-                    for (int other = 1; other < 3; ++other) {
-                        const int otherStack = (stack + other) % 3;
-                        const int otherBand = (band + other) % 3;
-                        const int otherRow = band * 3 + (i + other) % 3;
-                        const int otherColumn = stack * 3 + (i + other) % 3;
-                        if (!remove(row * kGridSize + otherStack * 3, 1, inRow) ||
-                            !remove(otherBand * 3 * kGridSize + column, kGridSize, inColumn) ||
-                            !remove(otherRow * kGridSize + stack * 3, 1, rowInBox) ||
-                            !remove(band * 3 * kGridSize + otherColumn, kGridSize, columnInBox)) {
-                            return Progress::Impossible;
-                        }
-                    }
-                }
-            }
-        }
-        return removed > 0 ? Progress::Some : Progress::None;
-    }
-
     std::array<std::uint16_t, kCells> candidates_{};
     // The digits fixed in each row, column and box.
     std::array<std::uint16_t, kUnits> fixedIn_{};
@@ -325,38 +206,13 @@ class Board {
     int pendingCount_ = 0;
 };
 
-using Filling = std::array<std::uint16_t, kCells>;
+// Digits 1..9 in reading order.
+using Filling = std::array<std::int32_t, kCells>;
 
 void record(const Board& board, Filling& filling) {
     for (int cell = 0; cell < kCells; ++cell) {
-        filling[cell] = static_cast<std::uint16_t>(board.candidates(cell));
+        filling[static_cast<std::size_t>(cell)] = std::countr_zero(board.candidates(cell)) + 1;
     }
-}
-
-// Counts the completions of a propagated board, up to limit, and keeps the
-// first one found in first.
-int countCompletions(const Board& board, int limit, Filling& first) {
-    if (board.complete()) {
-        record(board, first);
-        return 1;
-    }
-    const int cell = board.narrowestOpenCell();
-    int found = 0;
-    unsigned digits = board.candidates(cell);
-    while (digits != 0) {
-        const unsigned bit = digits & (0U - digits);
-        digits ^= bit;
-        Board next = board;
-        if (!next.fix(cell, bit) || !next.propagate()) {
-            continue;
-        }
-        Filling unused;
-        found += countCompletions(next, limit - found, found == 0 ? first : unused);
-        if (found >= limit) {
-            break;
-        }
-    }
-    return found;
 }
 
 int cellIndex(CellCode code) {
@@ -386,7 +242,7 @@ int firstInListOrder(const Board& board, std::span<const std::uint8_t> listed, s
             return -1;
         }
         Board next = board;
-        if (!next.fix(cell, bit) || !next.propagate(false)) {
+        if (!next.fix(cell, bit) || !next.propagate()) {
             continue;
         }
         const int found = firstInListOrder(next, listed, from + 1, budget, filling);
@@ -408,69 +264,50 @@ struct FirstFilling {
 FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
                               std::span<const std::uint8_t> listed, Filling& filling,
                               int listOrderBudget = kListOrderBudget) {
-    // Fixing a given fails only on a peer given with the same digit: no
-    // rule runs before propagate.
+    const CompletionCount counted = countCompletions(values, 2, filling);
+    if (counted.clash || counted.completions < 2) {
+        return {.clash = counted.clash, .solvable = counted.completions == 1};
+    }
+    // Several fillings. Where there are many, a search in list order finds
+    // the first at once. The givens do not clash, so fixing them cannot fail.
     Board board;
     for (int cell = 0; cell < kCells; ++cell) {
         const int digit = values[static_cast<std::size_t>(cell)];
-        if (digit >= 1 && digit <= kGridSize && !board.fix(cell, 1U << (digit - 1))) {
-            return {.clash = true};
+        if (digit >= 1 && digit <= kGridSize) {
+            board.fix(cell, 1U << (digit - 1));
         }
     }
-    const int completions = board.propagate() ? countCompletions(board, 2, filling) : 0;
-    if (completions < 2) {
-        return {.solvable = completions == 1};
-    }
-    // Several fillings. Where there are many, a search in list order finds
-    // the first at once.
     int budget = listOrderBudget;
-    if (firstInListOrder(board, listed, 0, budget, filling) == 1) {
+    if (board.propagate() && firstInListOrder(board, listed, 0, budget, filling) == 1) {
         return {.solvable = true, .several = true};
     }
-    // Otherwise: fix the listed cells in order, each to the smallest
-    // digit that can still be completed. The filling in hand is a completion
-    // of every prefix fixed so far, so only the digits below its own need
-    // asking about; once the solver finds a prefix's completion unique,
-    // that completion is the answer.
+    // Otherwise: fix the listed cells in order, each to the smallest digit
+    // that can still be completed. The filling in hand completes every
+    // prefix fixed so far, so only the digits below its own need asking
+    // about; once a prefix's completion is unique, it is the answer.
+    std::array<std::int32_t, kCells> prefix = values;
     for (const std::uint8_t cell : listed) {
-        if (!board.isOpen(cell)) {
-            continue;
-        }
-        const unsigned known = filling[cell];
-        unsigned smaller = board.candidates(cell) & (known - 1);
-        bool unique = false;
+        const int known = filling[cell];
         bool moved = false;
-        while (smaller != 0 && !moved) {
-            const unsigned bit = smaller & (0U - smaller);
-            smaller ^= bit;
-            Board trial = board;
+        bool unique = false;
+        for (int digit = 1; digit < known && !moved; ++digit) {
+            prefix[cell] = digit;
             Filling trialFilling{};
-            if (!trial.fix(cell, bit) || !trial.propagate()) {
-                continue;
-            }
-            const int count = countCompletions(trial, 2, trialFilling);
-            if (count > 0) {
-                board = trial;
+            const CompletionCount trial = countCompletions(prefix, 2, trialFilling);
+            if (!trial.clash && trial.completions > 0) {
                 filling = trialFilling;
                 moved = true;
-                unique = count == 1;
+                unique = trial.completions == 1;
             }
+        }
+        if (!moved) {
+            prefix[cell] = known;
         }
         if (unique) {
             break;
         }
-        if (!moved) {
-            // The filling in hand completes this digit, so fixing it
-            // cannot fail.
-            board.fix(cell, known);
-            board.propagate();
-        }
     }
     return {.solvable = true, .several = true};
-}
-
-int digitOf(unsigned bit) {
-    return std::countr_zero(bit) + 1;
 }
 
 }  // namespace
@@ -499,7 +336,7 @@ FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget) {
     for (std::size_t index = 0; index < listedCount; ++index) {
         const int cell = listed[index];
         puzzle.grid.set(cell / kGridSize + 1, cell % kGridSize + 1,
-                        found.solvable ? digitOf(filling[static_cast<std::size_t>(cell)]) : kBlank);
+                        found.solvable ? filling[static_cast<std::size_t>(cell)] : kBlank);
     }
     if (!found.solvable) {
         puzzle.currentSlot = previousSlot(kFirstSlot);
@@ -527,7 +364,7 @@ FirstSolution solveFirstInReadingOrder(const std::array<std::int32_t, kCells>& p
     status = found.solvable ? SolveStatus::Solved : SolveStatus::Unsolvable;
     if (found.solvable) {
         for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
-            solution[cell] = digitOf(filling[cell]);
+            solution[cell] = filling[cell];
         }
     }
     return {found.several};
