@@ -106,10 +106,11 @@ PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
         line = "unsolvable\n";
         return {};
     }
-    for (const std::int32_t digit : solution) {
-        line.push_back(static_cast<char>('0' + digit));
+    line.resize(solution.size() + 1);
+    for (std::size_t cell = 0; cell < solution.size(); ++cell) {
+        line[cell] = static_cast<char>('0' + solution[cell]);
     }
-    line.push_back('\n');
+    line.back() = '\n';
     return {true, first.severalSolutions};
 }
 

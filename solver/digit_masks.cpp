@@ -82,44 +82,133 @@ constexpr Tables makeTables() {
 
 constexpr Tables kTables = makeTables();
 
-bool single(std::uint32_t set) {
-    return (set & (set - 1)) == 0;
+// One digit's three bands, a band a lane, so that the rules run on all
+// three at once. The fourth lane is not a band: it stays full in every
+// digit and empty in the open cells, which no rule can mistake for a
+// single, an empty unit or an open cell.
+using Bands = std::uint32_t __attribute__((vector_size(16)));
+constexpr std::uint32_t kFullBand = (std::uint32_t{1} << 27) - 1;
+constexpr Bands kFull = {kFullBand, kFullBand, kFullBand, kFullBand};
+constexpr Bands kLines = {kLine, kLine, kLine, kLine};
+constexpr Bands kNone = {0, 0, 0, 0};
+
+Bands lanesWhere(Bands mask, Bands condition) {
+    // A comparison gives all ones or zero in each lane.
+    return mask & condition;
 }
+
+// Which lanes of a comparison's result are true, as zero or not.
+bool anyBand(Bands lanes) {
+    return (lanes[0] | lanes[1] | lanes[2]) != 0;
+}
+
+struct CellMasks {
+    // The cell's bit, in its band's lane.
+    std::array<Bands, kCells> bit{};
+    // What the digit placed in the cell leaves of its own cells: everything
+    // but the cell's peers.
+    std::array<Bands, kCells> keep{};
+};
+
+CellMasks makeCellMasks() {
+    CellMasks masks;
+    for (int cell = 0; cell < kCells; ++cell) {
+        const int band = cell / 27;
+        const int inBand = cell % 27;
+        const std::uint32_t column = kTables.columnCells[1U << (inBand % 9)];
+        Bands bit = kNone;
+        bit[band] = std::uint32_t{1} << inBand;
+        Bands keep = ~kNone;
+        for (int other = 0; other < kBands; ++other) {
+            keep[other] = other == band ? ~kTables.peersInBand[inBand] : ~column;
+        }
+        masks.bit[static_cast<std::size_t>(cell)] = bit;
+        masks.keep[static_cast<std::size_t>(cell)] = keep;
+    }
+    return masks;
+}
+
+const CellMasks kCellMasks = makeCellMasks();
 
 class DigitBoard {
   public:
     DigitBoard() {
-        for (auto& digit : cells_) {
-            digit.fill((std::uint32_t{1} << 27) - 1);
-        }
-        open_.fill((std::uint32_t{1} << 27) - 1);
+        cells_.fill(kFull);
+        open_ = kFull;
+        open_[3] = 0;
     }
 
-    // Places digit (0..8) in a band's cell. False when the cell cannot
-    // take it. The placed cell stays in its digit's word, so a digit's
-    // words end as exactly the cells it holds.
-    bool place(int digit, int band, int cell) {
-        const std::uint32_t bit = std::uint32_t{1} << cell;
-        if ((cells_[digit][band] & bit) == 0) {
+    // Places digit (0..8) in a cell (0..80). False when the cell cannot
+    // take it. The placed cell stays in its digit's bands, so a digit's
+    // bands end as exactly the cells it holds.
+    bool place(int digit, int cell) {
+        const Bands bit = kCellMasks.bit[static_cast<std::size_t>(cell)];
+        Bands& mine = cells_[static_cast<std::size_t>(digit)];
+        if (!anyBand(mine & bit)) {
             return false;
         }
-        for (auto& other : cells_) {
-            other[band] &= ~bit;
+        for (Bands& other : cells_) {
+            other &= ~bit;
         }
-        // The column's cells in the placed cell's band are in its box.
-        auto& words = cells_[digit];
-        const std::uint32_t inBand = (words[band] & ~kTables.peersInBand[cell]) | bit;
-        const std::uint32_t column = kTables.columnCells[1U << (cell % 9)];
-        for (auto& word : words) {
-            word &= ~column;
-        }
-        words[band] = inBand;
-        open_[band] &= ~bit;
-        digits_[static_cast<std::size_t>(band * 27 + cell)] = static_cast<std::int8_t>(digit + 1);
+        mine = (mine & kCellMasks.keep[static_cast<std::size_t>(cell)]) | bit;
+        open_ &= ~bit;
+        digits_[static_cast<std::size_t>(cell)] = static_cast<std::int8_t>(digit + 1);
         return true;
     }
 
-    bool complete() const { return (open_[0] | open_[1] | open_[2]) == 0; }
+    bool complete() const { return !anyBand(open_); }
+
+    // Loads 81 values (0 a blank, 1..9 a given) into an empty board. False
+    // when two givens with the same digit share a row, column or box.
+    bool load(const std::array<std::int32_t, kCells>& values) {
+        // Each digit's givens, found from a mask of the given cells so
+        // that the blanks cost no memory traffic.
+        std::array<Bands, kGridSize> given{};
+        Bands anyGiven = kNone;
+        for (int band = 0; band < kBands; ++band) {
+            std::uint32_t givenCells = 0;
+            for (int cell = 0; cell < 27; ++cell) {
+                const auto value =
+                    static_cast<unsigned>(values[static_cast<std::size_t>(band * 27 + cell)]);
+                givenCells |= static_cast<std::uint32_t>(value - 1 < kGridSize) << cell;
+            }
+            anyGiven[band] = givenCells;
+            while (givenCells != 0) {
+                const int cell = std::countr_zero(givenCells);
+                givenCells &= givenCells - 1;
+                const int digit = values[static_cast<std::size_t>(band * 27 + cell)];
+                given[static_cast<std::size_t>(digit - 1)][band] |= std::uint32_t{1} << cell;
+                digits_[static_cast<std::size_t>(band * 27 + cell)] =
+                    static_cast<std::int8_t>(digit);
+            }
+        }
+        open_ &= ~anyGiven;
+        bool clash = false;
+        for (int digit = 0; digit < kGridSize; ++digit) {
+            const Bands mine = given[static_cast<std::size_t>(digit)];
+            // Every row, box and column that holds the digit as a given
+            // loses it everywhere but there; a unit given it twice clashes.
+            const UnitScan scan = scanUnits(mine);
+            Bands taken = anyGiven;
+            for (int row = 0; row < 3; ++row) {
+                const Bands line = (mine >> (9 * row)) & kLines;
+                clash = clash || anyBand(line & (line - 1));
+                taken |= lanesWhere(kLines << (9 * row), (Bands)(line != 0));
+            }
+            for (const std::uint32_t boxCells : kTables.boxCells) {
+                const Bands box = mine & boxCells;
+                clash = clash || anyBand(box & (box - 1));
+                taken |=
+                    lanesWhere(Bands{boxCells, boxCells, boxCells, boxCells}, (Bands)(box != 0));
+            }
+            clash = clash || scan.columnsTwice != 0;
+            taken |= kTables.columnCells[scan.columns];
+            taken[3] = 0;
+            Bands& cells = cells_[static_cast<std::size_t>(digit)];
+            cells = (cells & ~taken) | mine;
+        }
+        return !clash;
+    }
 
     // Applies the rules until none finds anything. False when the board
     // cannot be completed.
@@ -145,35 +234,34 @@ class DigitBoard {
         }
     }
 
-    // An open cell with the fewest digits left, as band and cell, and its
-    // digits (bit d for digit d).
+    // An open cell with the fewest digits left, and its digits (bit d for
+    // digit d).
     struct Choice {
-        int band = 0;
         int cell = 0;
         unsigned digits = 0;
     };
     Choice narrowestOpenCell() const {
+        Bands once = kNone;
+        Bands twice = kNone;
+        Bands thrice = kNone;
+        for (const Bands& digit : cells_) {
+            thrice |= twice & digit;
+            twice |= once & digit;
+            once |= digit;
+        }
+        const Bands two = open_ & twice & ~thrice;
         Choice best;
         int bestCount = kGridSize + 1;
         for (int band = 0; band < kBands; ++band) {
-            std::uint32_t once = 0;
-            std::uint32_t twice = 0;
-            std::uint32_t thrice = 0;
-            for (const auto& digit : cells_) {
-                const std::uint32_t word = digit[band];
-                thrice |= twice & word;
-                twice |= once & word;
-                once |= word;
+            if (two[band] != 0) {
+                return choice(band * 27 + std::countr_zero(two[band]));
             }
-            const std::uint32_t two = open_[band] & twice & ~thrice;
-            if (two != 0) {
-                return choice(band, std::countr_zero(two));
-            }
+        }
+        for (int band = 0; band < kBands; ++band) {
             std::uint32_t open = open_[band];
             while (open != 0) {
-                const int cell = std::countr_zero(open);
+                const Choice here = choice(band * 27 + std::countr_zero(open));
                 open &= open - 1;
-                const Choice here = choice(band, cell);
                 const int count = std::popcount(here.digits);
                 if (count < bestCount) {
                     best = here;
@@ -182,69 +270,6 @@ class DigitBoard {
             }
         }
         return best;
-    }
-
-    // Loads 81 values (0 a blank, 1..9 a given) into an empty board
-    // without branching on each cell. False when two givens with the same
-    // digit share a row, column or box.
-    bool load(const std::array<std::int32_t, kCells>& values) {
-        // Each digit's givens, found from a mask of the given cells so
-        // that the blanks cost no memory traffic.
-        std::array<std::array<std::uint32_t, kBands>, kGridSize> given{};
-        for (int band = 0; band < kBands; ++band) {
-            std::uint32_t givenCells = 0;
-            for (int cell = 0; cell < 27; ++cell) {
-                const auto value =
-                    static_cast<unsigned>(values[static_cast<std::size_t>(band * 27 + cell)]);
-                givenCells |= static_cast<std::uint32_t>(value - 1 < kGridSize) << cell;
-            }
-            while (givenCells != 0) {
-                const int cell = std::countr_zero(givenCells);
-                givenCells &= givenCells - 1;
-                const int digit = values[static_cast<std::size_t>(band * 27 + cell)];
-                given[static_cast<std::size_t>(digit - 1)][band] |= std::uint32_t{1} << cell;
-                digits_[static_cast<std::size_t>(band * 27 + cell)] =
-                    static_cast<std::int8_t>(digit);
-            }
-        }
-        std::array<std::uint32_t, kBands> anyGiven{};
-        for (int digit = 0; digit < kGridSize; ++digit) {
-            for (int band = 0; band < kBands; ++band) {
-                anyGiven[band] |= given[digit][band];
-            }
-        }
-        for (int band = 0; band < kBands; ++band) {
-            open_[band] &= ~anyGiven[band];
-        }
-        bool clash = false;
-        for (int digit = 0; digit < kGridSize; ++digit) {
-            const auto& mine = given[digit];
-            // Every row, box and column that holds the digit as a given
-            // loses it everywhere but there.
-            std::array<std::uint32_t, kBands> taken{};
-            std::uint32_t columns = 0;
-            std::uint32_t twice = 0;
-            for (int band = 0; band < kBands; ++band) {
-                for (int row = 0; row < 3; ++row) {
-                    const std::uint32_t line = (mine[band] >> (9 * row)) & kLine;
-                    clash |= !single(line);
-                    taken[band] |= (line != 0 ? kLine : 0U) << (9 * row);
-                    twice |= columns & line;
-                    columns |= line;
-                }
-                for (const std::uint32_t boxCells : kTables.boxCells) {
-                    const std::uint32_t box = mine[band] & boxCells;
-                    clash |= !single(box);
-                    taken[band] |= box != 0 ? boxCells : 0U;
-                }
-            }
-            clash |= twice != 0;
-            for (int band = 0; band < kBands; ++band) {
-                taken[band] |= kTables.columnCells[columns] | anyGiven[band];
-                cells_[digit][band] = (cells_[digit][band] & ~taken[band]) | mine[band];
-            }
-        }
-        return !clash;
     }
 
     // Writes the digits of a complete board as 1..9 in reading order.
@@ -257,22 +282,30 @@ class DigitBoard {
   private:
     enum class Progress { None, Some, Impossible };
 
-    // Bit k of the index (0..8) of the digit each cell of the band may
-    // hold, for cells that hold or may hold one digit only.
-    std::array<std::uint32_t, 4> digitIndexBits(int band) const {
-        std::array<std::uint32_t, 4> indexBits{};
-        for (int digit = 0; digit < kGridSize; ++digit) {
-            for (int bit = 0; bit < 4; ++bit) {
-                indexBits[bit] |= (digit >> bit & 1) != 0 ? cells_[digit][band] : 0U;
-            }
-        }
-        return indexBits;
+    // The columns (bit c) where a digit's bands hold any cell, and those
+    // where they hold more than one.
+    struct UnitScan {
+        std::uint32_t columns = 0;
+        std::uint32_t columnsTwice = 0;
+    };
+    static UnitScan scanUnits(Bands cells) {
+        const Bands row0 = cells & kLines;
+        const Bands row1 = (cells >> 9) & kLines;
+        const Bands row2 = (cells >> 18) & kLines;
+        const Bands once = row0 | row1 | row2;
+        const Bands twice = (row0 & row1) | ((row0 | row1) & row2);
+        return {.columns = once[0] | once[1] | once[2],
+                .columnsTwice = twice[0] | twice[1] | twice[2] | (once[0] & once[1]) |
+                                ((once[0] | once[1]) & once[2])};
     }
 
-    Choice choice(int band, int cell) const {
-        Choice here{.band = band, .cell = cell};
+    Choice choice(int cell) const {
+        Choice here{.cell = cell};
+        const int band = cell / 27;
+        const int inBand = cell % 27;
         for (int digit = 0; digit < kGridSize; ++digit) {
-            here.digits |= ((cells_[digit][band] >> cell) & 1U) << digit;
+            here.digits |= ((cells_[static_cast<std::size_t>(digit)][band] >> inBand) & 1U)
+                           << digit;
         }
         return here;
     }
@@ -280,88 +313,82 @@ class DigitBoard {
     // Places the digit of every open cell that has one left. False on an
     // open cell with none.
     bool placeNakedSingles() {
-        bool placed = true;
-        while (placed) {
-            placed = false;
+        for (;;) {
+            Bands once = kNone;
+            Bands twice = kNone;
+            for (const Bands& digit : cells_) {
+                twice |= once & digit;
+                once |= digit;
+            }
+            if (anyBand(open_ & ~once)) {
+                return false;
+            }
+            const Bands singles = open_ & ~twice;
+            if (!anyBand(singles)) {
+                return true;
+            }
+            // Bit k of the index (0..8) of each single's digit.
+            const std::array<Bands, 4> indexBits{cells_[1] | cells_[3] | cells_[5] | cells_[7],
+                                                 cells_[2] | cells_[3] | cells_[6] | cells_[7],
+                                                 cells_[4] | cells_[5] | cells_[6] | cells_[7],
+                                                 cells_[8]};
             for (int band = 0; band < kBands; ++band) {
-                std::uint32_t once = 0;
-                std::uint32_t twice = 0;
-                for (const auto& digit : cells_) {
-                    twice |= once & digit[band];
-                    once |= digit[band];
-                }
-                if ((open_[band] & ~once) != 0) {
-                    return false;
-                }
-                std::uint32_t singles = open_[band] & ~twice;
-                const std::array<std::uint32_t, 4> indexBits =
-                    singles != 0 ? digitIndexBits(band) : std::array<std::uint32_t, 4>{};
-                while (singles != 0) {
-                    const int cell = std::countr_zero(singles);
-                    singles &= singles - 1;
+                std::uint32_t left = singles[band];
+                while (left != 0) {
+                    const int cell = std::countr_zero(left);
+                    left &= left - 1;
                     int digit = 0;
                     for (int bit = 0; bit < 4; ++bit) {
-                        digit |= static_cast<int>(indexBits[bit] >> cell & 1U) << bit;
+                        digit |= static_cast<int>(
+                                     indexBits[static_cast<std::size_t>(bit)][band] >> cell & 1U)
+                                 << bit;
                     }
                     // Placing an earlier single may have taken this one's
                     // last digit.
-                    if (!place(digit, band, cell)) {
+                    if (!place(digit, band * 27 + cell)) {
                         return false;
                     }
-                    placed = true;
                 }
             }
         }
-        return true;
     }
 
     // Places each digit that has one open cell left in a row, column or
-    // box. Impossible when a digit has no cell left in one. The units are
-    // looked at without branching; only what they find is placed.
+    // box. Impossible when a digit has no cell left in one.
     Progress placeHiddenSingles() {
         Progress progress = Progress::None;
         for (int digit = 0; digit < kGridSize; ++digit) {
-            const auto& words = cells_[digit];
-            // Units that have not changed since the last look hold no new
-            // single and no new contradiction.
-            if (words == looked_[digit]) {
-                continue;
+            const Bands cells = cells_[static_cast<std::size_t>(digit)];
+            Bands empty = kNone;
+            Bands singles = kNone;
+            for (int row = 0; row < 3; ++row) {
+                const Bands line = (cells >> (9 * row)) & kLines;
+                empty |= (Bands)(line == 0);
+                singles |= lanesWhere(line, (Bands)((line & (line - 1)) == 0)) << (9 * row);
             }
-            std::array<std::uint32_t, kBands> found{};
-            std::uint32_t once = 0;
-            std::uint32_t twice = 0;
-            bool empty = false;
-            for (int band = 0; band < kBands; ++band) {
-                const std::uint32_t word = words[band];
-                std::uint32_t singles = 0;
-                for (int row = 0; row < 3; ++row) {
-                    const std::uint32_t line = (word >> (9 * row)) & kLine;
-                    empty |= line == 0;
-                    singles |= (single(line) ? line : 0U) << (9 * row);
-                    twice |= once & line;
-                    once |= line;
-                }
-                for (const std::uint32_t boxCells : kTables.boxCells) {
-                    const std::uint32_t box = word & boxCells;
-                    empty |= box == 0;
-                    singles |= single(box) ? box : 0U;
-                }
-                found[band] = singles;
+            for (const std::uint32_t boxCells : kTables.boxCells) {
+                const Bands box = cells & boxCells;
+                empty |= (Bands)(box == 0);
+                singles |= lanesWhere(box, (Bands)((box & (box - 1)) == 0));
             }
-            if (empty || once != kLine) {
+            const UnitScan scan = scanUnits(cells);
+            if (anyBand(empty) || scan.columns != kLine) {
                 return Progress::Impossible;
             }
-            looked_[digit] = words;
-            const std::uint32_t columnSingles = kTables.columnCells[once & ~twice];
+            singles |= cells & kTables.columnCells[scan.columns & ~scan.columnsTwice];
+            const Bands hidden = singles & open_;
+            if (!anyBand(hidden)) {
+                continue;
+            }
+            progress = Progress::Some;
             for (int band = 0; band < kBands; ++band) {
-                std::uint32_t hidden = (found[band] | (words[band] & columnSingles)) & open_[band];
-                while (hidden != 0) {
+                std::uint32_t left = hidden[band];
+                while (left != 0) {
                     // A failed place means two of these singles contradict.
-                    if (!place(digit, band, std::countr_zero(hidden))) {
+                    if (!place(digit, band * 27 + std::countr_zero(left))) {
                         return Progress::Impossible;
                     }
-                    hidden &= hidden - 1;
-                    progress = Progress::Some;
+                    left &= left - 1;
                 }
             }
         }
@@ -373,11 +400,11 @@ class DigitBoard {
     // and a little more.
     Progress keepCrossingsOnPermutations() {
         bool removed = false;
-        for (auto& words : cells_) {
-            const std::array<std::uint32_t, kBands> before = words;
+        for (Bands& cells : cells_) {
+            const Bands before = cells;
             std::array<std::uint32_t, kBands> columns{};
             for (int band = 0; band < kBands; ++band) {
-                const std::uint32_t word = words[band];
+                const std::uint32_t word = cells[band];
                 const unsigned occupied = kTables.thirds[word & kLine] |
                                           kTables.thirds[(word >> 9) & kLine] << 3 |
                                           kTables.thirds[(word >> 18) & kLine] << 6;
@@ -385,8 +412,9 @@ class DigitBoard {
                 if (kept == 0) {
                     return Progress::Impossible;
                 }
-                words[band] = word & kTables.crossingCells[kept];
-                columns[band] = (words[band] | words[band] >> 9 | words[band] >> 18) & kLine;
+                const std::uint32_t left = word & kTables.crossingCells[kept];
+                cells[band] = left;
+                columns[static_cast<std::size_t>(band)] = (left | left >> 9 | left >> 18) & kLine;
             }
             std::array<std::uint32_t, kBands> keptColumns{};
             for (int stack = 0; stack < 3; ++stack) {
@@ -399,25 +427,24 @@ class DigitBoard {
                     return Progress::Impossible;
                 }
                 for (int band = 0; band < kBands; ++band) {
-                    keptColumns[band] |= ((kept >> (3 * band)) & 7U) << shift;
+                    keptColumns[static_cast<std::size_t>(band)] |= ((kept >> (3 * band)) & 7U)
+                                                                   << shift;
                 }
             }
             for (int band = 0; band < kBands; ++band) {
-                words[band] &= kTables.columnCells[keptColumns[band]];
+                cells[band] &= kTables.columnCells[keptColumns[static_cast<std::size_t>(band)]];
             }
-            removed = removed || words != before;
+            removed = removed || anyBand(cells ^ before);
         }
         return removed ? Progress::Some : Progress::None;
     }
 
     // For each digit, the cells of each band that may hold it.
-    std::array<std::array<std::uint32_t, kBands>, kGridSize> cells_{};
-    // The cells of each band that hold no digit yet.
-    std::array<std::uint32_t, kBands> open_{};
+    std::array<Bands, kGridSize> cells_{};
+    // The cells that hold no digit yet.
+    Bands open_{};
     // The digit (1..9) each placed cell holds, in reading order.
     std::array<std::int8_t, kCells> digits_{};
-    // Each digit's words as placeHiddenSingles last looked at them.
-    std::array<std::array<std::uint32_t, kBands>, kGridSize> looked_{};
 };
 
 int count(const DigitBoard& board, int limit, std::array<std::int32_t, kCells>& first,
@@ -436,7 +463,7 @@ int count(const DigitBoard& board, int limit, std::array<std::int32_t, kCells>& 
         const int digit = std::countr_zero(digits);
         digits &= digits - 1;
         DigitBoard next = board;
-        if (next.place(digit, choice.band, choice.cell) && next.propagate()) {
+        if (next.place(digit, choice.cell) && next.propagate()) {
             found += count(next, limit - found, first, recorded);
         }
     }

@@ -253,21 +253,12 @@ int firstInListOrder(const Board& board, std::span<const std::uint8_t> listed, s
     return 0;
 }
 
-// The first filling in list order of the listed cells (indexes into the
-// 81 values, which hold 0 for a blank and 1..9 for a given).
-struct FirstFilling {
-    bool clash = false;
-    bool solvable = false;
-    bool several = false;
-};
-
-FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
-                              std::span<const std::uint8_t> listed, Filling& filling,
-                              int listOrderBudget = kListOrderBudget) {
-    const CompletionCount counted = countCompletions(values, 2, filling);
-    if (counted.clash || counted.completions < 2) {
-        return {.clash = counted.clash, .solvable = counted.completions == 1};
-    }
+// Replaces filling, one completion of a puzzle with several (81 values: 0
+// a blank, 1..9 a given), with the first in list order of the listed cells
+// (indexes into the values).
+void findFirstOfSeveral(const std::array<std::int32_t, kCells>& values,
+                        std::span<const std::uint8_t> listed, Filling& filling,
+                        int listOrderBudget = kListOrderBudget) {
     // Several fillings. Where there are many, a search in list order finds
     // the first at once. The givens do not clash, so fixing them cannot fail.
     Board board;
@@ -279,7 +270,7 @@ FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
     }
     int budget = listOrderBudget;
     if (board.propagate() && firstInListOrder(board, listed, 0, budget, filling) == 1) {
-        return {.solvable = true, .several = true};
+        return;
     }
     // Otherwise: fix the listed cells in order, each to the smallest digit
     // that can still be completed. The filling in hand completes every
@@ -307,7 +298,6 @@ FirstFilling findFirstFilling(const std::array<std::int32_t, kCells>& values,
             break;
         }
     }
-    return {.solvable = true, .several = true};
 }
 
 }  // namespace
@@ -327,30 +317,41 @@ FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget) {
     }
 
     Filling filling{};
-    const FirstFilling found =
-        findFirstFilling(values, std::span(listed.data(), listedCount), filling, listOrderBudget);
-    if (found.clash) {
+    const CompletionCount counted = countCompletions(values, 2, filling);
+    if (counted.clash) {
         puzzle.status = SolveStatus::Unsolvable;
         return {};
     }
+    const bool several = counted.completions > 1;
+    if (several) {
+        findFirstOfSeveral(values, std::span(listed.data(), listedCount), filling, listOrderBudget);
+    }
+    const bool solvable = counted.completions > 0;
     for (std::size_t index = 0; index < listedCount; ++index) {
         const int cell = listed[index];
         puzzle.grid.set(cell / kGridSize + 1, cell % kGridSize + 1,
-                        found.solvable ? filling[static_cast<std::size_t>(cell)] : kBlank);
+                        solvable ? filling[static_cast<std::size_t>(cell)] : kBlank);
     }
-    if (!found.solvable) {
+    if (!solvable) {
         puzzle.currentSlot = previousSlot(kFirstSlot);
         puzzle.status = SolveStatus::Unsolvable;
         return {};
     }
     puzzle.currentSlot = listedCount == 0 ? kFirstSlot : nextSlot(slots[listedCount - 1]);
     puzzle.status = SolveStatus::Solved;
-    return {found.several};
+    return {several};
 }
 
 FirstSolution solveFirstInReadingOrder(const std::array<std::int32_t, kCells>& puzzle,
                                        std::array<std::int32_t, kCells>& solution,
                                        SolveStatus& status) {
+    // The count leaves solution untouched when there is no completion, and
+    // its completion is the answer when it is the only one.
+    const CompletionCount counted = countCompletions(puzzle, 2, solution);
+    status = counted.completions > 0 ? SolveStatus::Solved : SolveStatus::Unsolvable;
+    if (counted.completions < 2) {
+        return {};
+    }
     std::array<std::uint8_t, kCells> listed{};
     std::size_t listedCount = 0;
     for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
@@ -358,16 +359,8 @@ FirstSolution solveFirstInReadingOrder(const std::array<std::int32_t, kCells>& p
             listed[listedCount++] = static_cast<std::uint8_t>(cell);
         }
     }
-    Filling filling{};
-    const FirstFilling found =
-        findFirstFilling(puzzle, std::span(listed.data(), listedCount), filling);
-    status = found.solvable ? SolveStatus::Solved : SolveStatus::Unsolvable;
-    if (found.solvable) {
-        for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
-            solution[cell] = filling[cell];
-        }
-    }
-    return {found.several};
+    findFirstOfSeveral(puzzle, std::span(listed.data(), listedCount), solution);
+    return {.severalSolutions = true};
 }
 
 }  // namespace novemra
