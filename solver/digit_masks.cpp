@@ -92,12 +92,13 @@ constexpr Bands kFull = {kFullBand, kFullBand, kFullBand, kFullBand};
 constexpr Bands kLines = {kLine, kLine, kLine, kLine};
 constexpr Bands kNone = {0, 0, 0, 0};
 
-Bands lanesWhere(Bands mask, Bands condition) {
-    // A comparison gives all ones or zero in each lane.
-    return mask & condition;
+// All ones in the lanes where a comparison of Bands holds, zero elsewhere.
+template <typename Comparison>
+Bands where(Comparison comparison) {
+    return std::bit_cast<Bands>(comparison);
 }
 
-// Which lanes of a comparison's result are true, as zero or not.
+// Whether any of the three bands holds a bit.
 bool anyBand(Bands lanes) {
     return (lanes[0] | lanes[1] | lanes[2]) != 0;
 }
@@ -193,13 +194,12 @@ class DigitBoard {
             for (int row = 0; row < 3; ++row) {
                 const Bands line = (mine >> (9 * row)) & kLines;
                 clash = clash || anyBand(line & (line - 1));
-                taken |= lanesWhere(kLines << (9 * row), (Bands)(line != 0));
+                taken |= (kLines << (9 * row)) & where(line != 0);
             }
             for (const std::uint32_t boxCells : kTables.boxCells) {
                 const Bands box = mine & boxCells;
                 clash = clash || anyBand(box & (box - 1));
-                taken |=
-                    lanesWhere(Bands{boxCells, boxCells, boxCells, boxCells}, (Bands)(box != 0));
+                taken |= boxCells & where(box != 0);
             }
             clash = clash || scan.columnsTwice != 0;
             taken |= kTables.columnCells[scan.columns];
@@ -363,13 +363,13 @@ class DigitBoard {
             Bands singles = kNone;
             for (int row = 0; row < 3; ++row) {
                 const Bands line = (cells >> (9 * row)) & kLines;
-                empty |= (Bands)(line == 0);
-                singles |= lanesWhere(line, (Bands)((line & (line - 1)) == 0)) << (9 * row);
+                empty |= where(line == 0);
+                singles |= (line & where((line & (line - 1)) == 0)) << (9 * row);
             }
             for (const std::uint32_t boxCells : kTables.boxCells) {
                 const Bands box = cells & boxCells;
-                empty |= (Bands)(box == 0);
-                singles |= lanesWhere(box, (Bands)((box & (box - 1)) == 0));
+                empty |= where(box == 0);
+                singles |= box & where((box & (box - 1)) == 0);
             }
             const UnitScan scan = scanUnits(cells);
             if (anyBand(empty) || scan.columns != kLine) {

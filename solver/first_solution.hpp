@@ -3,12 +3,12 @@
 // The search on the screen tries the listed cells in list order and the
 // digits in ascending order, so the filling it ends with is the first one in
 // that order: the smallest digit for the first listed cell that leaves the
-// rest fillable, then the same for the next cell, and so on. This finds that
-// filling with a complete solver (candidate masks, naked and hidden singles,
-// fewest-candidates branching) that answers in microseconds where the walk
-// may take hours: it asks the solver whether a prefix can be completed,
-// cell by cell, and stops at once when the solver proves the completion
-// unique.
+// rest fillable, then the same for the next cell, and so on. A fast count
+// of completions (solver/digit_masks.hpp) answers most puzzles at once: a
+// puzzle with one completion has that as its answer, one with none has
+// none. Only a puzzle with several needs the order: a search in list order
+// finds the first, or the count is asked, cell by cell, whether a prefix
+// can still be completed, until the completion of a prefix is unique.
 #pragma once
 
 #include <array>

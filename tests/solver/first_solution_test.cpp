@@ -139,7 +139,14 @@ TEST_P(NamedInputs, AreAnsweredAsTheWalkEnds) {
     const NamedInput& input = GetParam();
     PuzzleState puzzle = puzzleFrom(input.puzzle);
     const Grid loaded = puzzle.grid;
+    PuzzleState walked = puzzle;
     const FirstSolution answer = solveFirstInOrder(puzzle);
+    // Where the walk ends soon, the slot pointer must be where it leaves it.
+    NoScreen screen;
+    searchInOrder(walked, SpeedMode::ExtraFast, screen, slowModeDelay, 20000);
+    if (walked.status != SolveStatus::NotSolved) {
+        EXPECT_EQ(puzzle.currentSlot, walked.currentSlot);
+    }
     EXPECT_EQ(puzzle.status, input.status);
     EXPECT_EQ(answer.severalSolutions, input.several);
     const std::string digits = digitsOf(puzzle.grid);
@@ -179,6 +186,14 @@ INSTANTIATE_TEST_SUITE_P(
         NamedInput{
             "clashing_givens",
             "770000000000000000000000000000000000000000000000000000000000000000000000000000000",
+            SolveStatus::Unsolvable, false, ""},
+        NamedInput{
+            "clash_in_a_column_across_bands",
+            "500000000000000000000000000000000000000000000000000000000000000000000000500000000",
+            SolveStatus::Unsolvable, false, ""},
+        NamedInput{
+            "clash_in_a_box",
+            "400000000000000000004000000000000000000000000000000000000000000000000000000000000",
             SolveStatus::Unsolvable, false, ""},
         NamedInput{
             "empty_grid",
