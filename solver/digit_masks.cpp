@@ -103,33 +103,34 @@ bool anyBand(Bands lanes) {
     return (lanes[0] | lanes[1] | lanes[2]) != 0;
 }
 
-struct CellMasks {
-    // The cell's bit, in its band's lane.
-    std::array<Bands, kCells> bit{};
-    // What the digit placed in the cell leaves of its own cells: everything
-    // but the cell's peers.
-    std::array<Bands, kCells> keep{};
+// Four lanes as a Bands value holds them, and aligned as it is, so that
+// tables of them can be built at compile time.
+struct alignas(Bands) Lanes {
+    std::array<std::uint32_t, 4> lane{};
 };
 
-CellMasks makeCellMasks() {
+struct CellMasks {
+    // The cell's bit, in its band's lane.
+    std::array<Lanes, kCells> bit{};
+    // What the digit placed in the cell leaves of its own cells: everything
+    // but the cell's peers.
+    std::array<Lanes, kCells> keep{};
+};
+
+constexpr CellMasks makeCellMasks() {
     CellMasks masks;
-    for (int cell = 0; cell < kCells; ++cell) {
-        const int band = cell / 27;
-        const int inBand = cell % 27;
+    for (std::size_t cell = 0; cell < kCells; ++cell) {
+        const std::size_t band = cell / 27;
+        const std::size_t inBand = cell % 27;
         const std::uint32_t column = kTables.columnCells[1U << (inBand % 9)];
-        Bands bit = kNone;
-        bit[band] = std::uint32_t{1} << inBand;
-        Bands keep = ~kNone;
-        for (int other = 0; other < kBands; ++other) {
-            keep[other] = other == band ? ~kTables.peersInBand[inBand] : ~column;
-        }
-        masks.bit[static_cast<std::size_t>(cell)] = bit;
-        masks.keep[static_cast<std::size_t>(cell)] = keep;
+        masks.bit[cell].lane[band] = std::uint32_t{1} << inBand;
+        masks.keep[cell].lane = {~column, ~column, ~column, ~std::uint32_t{0}};
+        masks.keep[cell].lane[band] = ~kTables.peersInBand[inBand];
     }
     return masks;
 }
 
-const CellMasks kCellMasks = makeCellMasks();
+constexpr CellMasks kCellMasks = makeCellMasks();
 
 class DigitBoard {
   public:
@@ -143,7 +144,8 @@ class DigitBoard {
     // take it. The placed cell stays in its digit's bands, so a digit's
     // bands end as exactly the cells it holds.
     bool place(int digit, int cell) {
-        const Bands bit = kCellMasks.bit[static_cast<std::size_t>(cell)];
+        const auto at = static_cast<std::size_t>(cell);
+        const auto bit = std::bit_cast<Bands>(kCellMasks.bit[at]);
         Bands& mine = cells_[static_cast<std::size_t>(digit)];
         if (!anyBand(mine & bit)) {
             return false;
@@ -151,7 +153,7 @@ class DigitBoard {
         for (Bands& other : cells_) {
             other &= ~bit;
         }
-        mine = (mine & kCellMasks.keep[static_cast<std::size_t>(cell)]) | bit;
+        mine = (mine & std::bit_cast<Bands>(kCellMasks.keep[at])) | bit;
         open_ &= ~bit;
         digits_[static_cast<std::size_t>(cell)] = static_cast<std::int8_t>(digit + 1);
         return true;
