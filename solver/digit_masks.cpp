@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <span>
 
 namespace novemra {
 
@@ -213,8 +214,10 @@ class DigitBoard {
     }
 
     // Applies the rules until none finds anything. False when the board
-    // cannot be completed.
-    bool propagate() {
+    // cannot be completed. The crossings cost more than they find on a
+    // board with many completions, so a search that expects many can leave
+    // them out.
+    bool propagate(bool withCrossings = true) {
         for (;;) {
             if (!placeNakedSingles()) {
                 return false;
@@ -228,6 +231,9 @@ class DigitBoard {
             }
             if (hidden == Progress::Some) {
                 continue;
+            }
+            if (!withCrossings) {
+                return true;
             }
             const Progress crossings = keepCrossingsOnPermutations();
             if (crossings != Progress::Some) {
@@ -273,6 +279,14 @@ class DigitBoard {
         }
         return best;
     }
+
+    bool isOpen(int cell) const {
+        return anyBand(open_ &
+                       std::bit_cast<Bands>(kCellMasks.bit[static_cast<std::size_t>(cell)]));
+    }
+
+    // The digits (bit d for digit d) an open cell may still take.
+    unsigned digitsOf(int cell) const { return choice(cell).digits; }
 
     // Writes the digits of a complete board as 1..9 in reading order.
     void write(std::array<std::int32_t, kCells>& values) const {
@@ -472,7 +486,50 @@ int count(const DigitBoard& board, int limit, std::array<std::int32_t, kCells>& 
     return found;
 }
 
+// Depth first in list order: branches on the first open listed cell, its
+// digits ascending, so the first completion it finds is the first in list
+// order.
+ListOrderResult searchInListOrder(const DigitBoard& board, std::span<const std::uint8_t> listed,
+                                  std::size_t from, int& budget,
+                                  std::array<std::int32_t, kCells>& first) {
+    while (from < listed.size() && !board.isOpen(listed[from])) {
+        ++from;
+    }
+    if (from == listed.size()) {
+        board.write(first);
+        return ListOrderResult::Found;
+    }
+    const int cell = listed[from];
+    unsigned digits = board.digitsOf(cell);
+    while (digits != 0) {
+        const int digit = std::countr_zero(digits);
+        digits &= digits - 1;
+        if (--budget < 0) {
+            return ListOrderResult::GaveUp;
+        }
+        DigitBoard next = board;
+        if (!next.place(digit, cell) || !next.propagate(false)) {
+            continue;
+        }
+        const ListOrderResult found = searchInListOrder(next, listed, from + 1, budget, first);
+        if (found != ListOrderResult::None) {
+            return found;
+        }
+    }
+    return ListOrderResult::None;
+}
+
 }  // namespace
+
+ListOrderResult firstInListOrder(const std::array<std::int32_t, kCells>& values,
+                                 std::span<const std::uint8_t> listed, int budget,
+                                 std::array<std::int32_t, kCells>& first) {
+    DigitBoard board;
+    if (!board.load(values) || !board.propagate(false)) {
+        return ListOrderResult::None;
+    }
+    return searchInListOrder(board, listed, 0, budget, first);
+}
 
 CompletionCount countCompletions(const std::array<std::int32_t, kCells>& values, int limit,
                                  std::array<std::int32_t, kCells>& first) {
