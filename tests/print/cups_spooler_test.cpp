@@ -81,11 +81,11 @@ TEST_F(CupsSpoolerTest, NamedInstanceOfTheDefaultIsUsedWithItsSettings) {
     // libcups keeps its settings, HOME among them, per thread: a new thread
     // reads this test's HOME even after other tests in this process.
     std::string name;
-    std::thread([&] {
+    testing::onFreshThread([&] {
         CupsSpooler spooler;
         name = spooler.defaultPrinterName();
         makeHardCopy(solvedGrid(), spooler);
-    }).join();
+    });
     EXPECT_EQ(name, "capture/draft");
     ASSERT_TRUE(cups.waitForJobs(1, 10s));
     const std::vector<CupsSandbox::JobState> states = cups.jobStates();
@@ -138,7 +138,7 @@ constexpr auto kShortLimitKept = kShortLimit + 2500ms;
 std::chrono::steady_clock::duration boundedHardCopy(const std::string& server,
                                                     bool encryptionRequired = false) {
     std::chrono::steady_clock::duration took{};
-    std::thread([&] {
+    testing::onFreshThread([&] {
         cupsSetServer(server.c_str());
         cupsSetEncryption(encryptionRequired ? HTTP_ENCRYPTION_REQUIRED
                                              : HTTP_ENCRYPTION_IF_REQUESTED);
@@ -148,7 +148,7 @@ std::chrono::steady_clock::duration boundedHardCopy(const std::string& server,
         makeHardCopy(solvedGrid(), spooler);
         took = std::chrono::steady_clock::now() - start;
         ::unsetenv("PRINTER");
-    }).join();
+    });
     return took;
 }
 
@@ -382,10 +382,10 @@ class CupsFaultTest : public ::testing::Test {
         const testing::HostileServer& link,
         std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         std::chrono::steady_clock::duration took{};
-        std::thread([&] {
+        testing::onFreshThread([&] {
             cupsSetServer(link.address().c_str());
             took = hardCopy(limit);
-        }).join();
+        });
         return took;
     }
 };

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -23,6 +24,17 @@ std::string readFile(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+void onFreshThread(const std::function<void()>& work) {
+    std::atomic<bool> created = false;
+    std::thread thread([&] {
+        created.wait(false);
+        work();
+    });
+    created = true;
+    created.notify_one();
+    thread.join();
+}
 
 std::string CupsSandbox::unavailableReason() {
     if (::geteuid() != 0) {

@@ -5,11 +5,21 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace novemra::testing {
+
+// Runs work on a thread of its own and waits for it. libcups keeps its
+// settings (server, encryption, HOME) per thread, so a fresh thread starts
+// from this test's. The work starts only once the thread's creation has
+// finished: the hard copy forks, and a fork while the creating thread is
+// still inside pthread_create can copy a memory-allocator lock held
+// half-way (AddressSanitizer's allocator has no fork handlers), which
+// leaves the hard copy's process stuck at its first allocation.
+void onFreshThread(const std::function<void()>& work);
 
 struct CapturedJob {
     std::string title;

@@ -34,7 +34,15 @@ HostileServer::HostileServer(Kind kind, std::chrono::milliseconds interval, std:
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
     ::listen(listener_, 16);
-    thread_ = std::thread([this] { serve(); });
+    thread_ = std::thread([this] {
+        serving_ = true;
+        serving_.notify_one();
+        serve();
+    });
+    // A test may fork as soon as this returns (a hard copy does): not while
+    // the new thread is still being set up, which can hold a lock of the
+    // memory allocator that the child would then wait on for ever.
+    serving_.wait(false);
 }
 
 HostileServer::~HostileServer() {

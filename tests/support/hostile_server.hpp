@@ -54,6 +54,7 @@ class HostileServer {
     std::string proxyTarget_;
     int listener_ = -1;
     int port_ = 0;
+    std::atomic<bool> serving_ = false;
     std::atomic<bool> stop_ = false;
     std::atomic<int> accepted_ = 0;
     std::atomic<int> open_ = 0;
