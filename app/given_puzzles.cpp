@@ -15,8 +15,8 @@ namespace {
 constexpr int kExitUnsolvable = 1;
 constexpr int kExitTrouble = 2;
 
-std::string cannotRead(const std::string& label, int error) {
-    return "novemra: cannot read " + label + ": " + std::strerror(error);
+std::string cannotRead(const std::string& label, const std::string& reason) {
+    return "novemra: cannot read " + label + ": " + reason;
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ bool GivenPuzzles::open(const CommandLine& command, std::string& error,
         label_ = shownText(*command.file);
         fd_ = ::open(command.file->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (fd_ < 0) {
-            error = cannotRead(label_, errno);
+            error = cannotRead(label_, std::strerror(errno));
             return false;
         }
         owned_.reset(fd_);
@@ -83,7 +83,7 @@ GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error
             break;
     }
     if (reader_->readFailed()) {
-        error = "novemra: cannot read " + label_ + ": " + reader_->error();
+        error = cannotRead(label_, reader_->error());
     } else {
         error = "novemra: " + label_ + " " + reader_->error();
     }

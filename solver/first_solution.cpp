@@ -1,7 +1,6 @@
 #include "solver/first_solution.hpp"
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <span>
 
