@@ -2,9 +2,12 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
+#include "console/shown_text.hpp"
 #include "puzzle/puzzle_text.hpp"
 
 namespace novemra {
@@ -53,71 +56,7 @@ CommandLine unknown(std::string_view argument) {
     return refuse("unknown argument '" + shownText(argument) + "'; try 'novemra --help'");
 }
 
-constexpr std::size_t kShownLength = 40;
-
-// The length of the valid UTF-8 sequence at text[at], or 0.
-std::size_t utf8Length(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                               : lead >= 0xE0                 ? 3
-                               : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                              : 0;
-    if (length == 0 || at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    // U+0080..U+009F are control characters too.
-    return lead == 0xC2 && byte(at + 1) < 0xA0 ? 0 : length;
-}
-
 }  // namespace
-
-std::string shownText(std::string_view text) {
-    std::string shown;
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < text.size(); ++characters) {
-        if (characters == kShownLength) {
-            shown += "\u2026";
-            break;
-        }
-        const auto ch = static_cast<unsigned char>(text[at]);
-        if (ch >= 0x20 && ch < 0x7F) {
-            shown.push_back(static_cast<char>(ch));
-            ++at;
-            continue;
-        }
-        if (const std::size_t length = ch >= 0x80 ? utf8Length(text, at) : 0; length > 0) {
-            shown.append(text.substr(at, length));
-            at += length;
-            continue;
-        }
-        // Control characters and stray bytes, written so that they do
-        // nothing to a terminal and take one line.
-        static constexpr char kHex[] = "0123456789abcdef";
-        switch (ch) {
-            case '\n':
-                shown += "\\n";
-                break;
-            case '\t':
-                shown += "\\t";
-                break;
-            case '\r':
-                shown += "\\r";
-                break;
-            default:
-                shown += "\\x";
-                shown.push_back(kHex[ch >> 4]);
-                shown.push_back(kHex[ch & 0xF]);
-        }
-        ++at;
-    }
-    return shown;
-}
 
 CommandLine readCommandLine(std::span<const char* const> arguments) {
     // getopt_long takes a mutable argv; it only reorders the pointers.
@@ -179,11 +118,29 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                 break;
             }
             default: {
-                // An unknown option: a short one is named by optopt, a long
-                // one by the word getopt_long stopped at.
-                const std::string word =
-                    optopt != 0 ? std::string{'-', static_cast<char>(optopt)} : argv[optind - 1];
-                refuseOnce(unknown(word));
+                // A long option is named by the word typed (optopt holds
+                // the option's value, not a character); a short one by
+                // optopt, as -xV stops inside the word.
+                const std::string_view typed = argv[optind - 1];
+                if (typed.starts_with("--")) {
+                    const std::size_t equals = typed.find('=');
+                    // --solve=1, or an abbreviation such as --sol=1.
+                    const std::string_view name = typed.substr(2, equals - 2);
+                    const auto* known =
+                        std::find_if(std::begin(kOptions), std::end(kOptions),
+                                     [name](const ::option& candidate) {
+                                         return !name.empty() && candidate.name != nullptr &&
+                                                std::string_view(candidate.name).starts_with(name);
+                                     });
+                    if (equals != std::string_view::npos && known != std::end(kOptions)) {
+                        refuseOnce(refuse(std::string("option '--") + known->name +
+                                          "' takes no value; try 'novemra --help'"));
+                    } else {
+                        refuseOnce(unknown(typed));
+                    }
+                } else {
+                    refuseOnce(unknown(std::string{'-', static_cast<char>(optopt)}));
+                }
                 break;
             }
         }
@@ -195,9 +152,7 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
         if (cells == 0) {
             refuseOnce(unknown(argument));  // neither an option nor a puzzle
         } else if (!puzzle) {
-            refuseOnce(refuse("puzzle '" + shownText(argument) + "': " + std::to_string(cells) +
-                              (cells == 1 ? " cell" : " cells") + "; a puzzle has " +
-                              std::to_string(kPuzzleCells)));
+            refuseOnce(refuse("puzzle '" + shownText(argument) + "': " + cellCountText(cells)));
         } else if (result.puzzle || result.file) {
             refuseOnce(refuse(kOneSource));
         } else {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "console/shown_text.hpp"
 #include "puzzle/test_puzzles.hpp"
 
 namespace novemra {
@@ -30,11 +31,6 @@ struct CommandLine {
 // --version or -V answers with the version; a puzzle, -f FILE and --solve
 // are read as the usage says.
 CommandLine readCommandLine(std::span<const char* const> arguments);
-
-// A text from the command line or a file name as a message shows it: on one
-// line, control characters and bytes that are not UTF-8 written as \n, \t,
-// \r or \xHH, and cut to 40 characters and an ellipsis.
-std::string shownText(std::string_view text);
 
 // The short usage printed for --help.
 const char* usageText();

@@ -104,12 +104,14 @@ class ConsoleTerminal {
 };
 
 // Holds a terminal's output for as long as it lives: one frame.
-class Frame {
+class BatchedOutput {
   public:
-    explicit Frame(ConsoleTerminal& terminal) : terminal_(terminal) { terminal_.beginFrame(); }
-    ~Frame() { terminal_.endFrame(); }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
+    explicit BatchedOutput(ConsoleTerminal& terminal) : terminal_(terminal) {
+        terminal_.beginFrame();
+    }
+    ~BatchedOutput() { terminal_.endFrame(); }
+    BatchedOutput(const BatchedOutput&) = delete;
+    BatchedOutput& operator=(const BatchedOutput&) = delete;
 
   private:
     ConsoleTerminal& terminal_;

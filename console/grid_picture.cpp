@@ -9,7 +9,7 @@ constexpr std::string_view kEntryCursorCell = "> ";
 
 void drawGrid(const Grid& grid, ConsoleTerminal& terminal) {
     // What changed reaches the screen in one write, not one per cell.
-    const Frame frame(terminal);
+    const BatchedOutput batch(terminal);
     terminal.locate(1, 1);
     terminal.printLine(kGridTitleLine);
     terminal.printLine(kGridSubtitleLine);

@@ -1,9 +1,9 @@
 #include "console/terminal_description.hpp"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
+#include "console/shown_text.hpp"
 #include "console/terminfo.hpp"
 
 namespace novemra {
@@ -57,12 +57,7 @@ std::optional<TerminalDescription> describeTerminal(int fd, std::string& error) 
     TerminalDescription d;
     const char* term = std::getenv("TERM");
     const std::string name = term != nullptr ? term : "";
-    // The name as the message shows it: control characters do nothing.
-    std::string shown = name;
-    std::replace_if(
-        shown.begin(), shown.end(),
-        [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F; }, '?');
-    const std::string cannotMove = "the terminal (TERM=" + shown +
+    const std::string cannotMove = "the terminal (TERM=" + shownText(name) +
                                    ") cannot move its cursor; set TERM to the terminal you use";
     if (!terminfo::load(fd)) {
         terminfo::unload();

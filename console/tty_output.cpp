@@ -176,7 +176,6 @@ void TtyTerminal::writeAll(const std::string& bytes) {
             return;
         }
         const ssize_t written = ::write(fd_, next, left);
-        ++writeCalls_;
         if (written > 0) {
             next += written;
             left -= static_cast<std::size_t>(written);

@@ -54,9 +54,6 @@ class TtyTerminal final : public ConsoleTerminal {
     void beginFrame() override;
     void endFrame() override;
 
-    // The write calls made to the terminal so far.
-    long writeCalls() const { return writeCalls_; }
-
     // How long a sequence cut short waits for its rest.
     static constexpr int kEscapeTimeMs = 200;
 
@@ -123,7 +120,6 @@ class TtyTerminal final : public ConsoleTerminal {
     bool resizeEventPending_ = false;
     // Frames begun and not yet ended; prints send nothing while above 0.
     int openFrames_ = 0;
-    long writeCalls_ = 0;
     std::chrono::steady_clock::time_point lastRead_{};
 };
 

@@ -8,6 +8,10 @@
 namespace novemra {
 
 constexpr int kGridSize = 9;
+constexpr int kCellCount = kGridSize * kGridSize;
+
+// 81 cell values in reading order (row 1 first, column 1 first in a row).
+using CellValues = std::array<std::int32_t, kCellCount>;
 
 // Cell values: 0 is a blank, 1..9 a digit, -1 the entry cursor while typing.
 constexpr int kBlank = 0;
@@ -24,7 +28,7 @@ class Grid {
 
   private:
     static constexpr int index(int row, int column) { return (row - 1) * kGridSize + (column - 1); }
-    std::array<std::int32_t, kGridSize * kGridSize> cells_{};
+    CellValues cells_{};
 };
 
 // A cell is named by row * 10 + column: 11..19 for row 1 up to 91..99.
@@ -90,5 +94,15 @@ void resetPuzzle(PuzzleState& puzzle);
 // Lists the cell in the slot under the current slot pointer and moves the
 // pointer on to the next slot.
 void appendBlank(PuzzleState& puzzle, int row, int column);
+
+// Calls visit(slot, code) for each listed cell, from the first slot up to
+// the 0 that ends the list.
+template <typename Visit>
+void forEachListed(const BlankList& blanks, Visit&& visit) {
+    for (BlankSlot slot = kFirstSlot; slot < kLastListSlot && blanks.at(slot) != 0;
+         slot = nextSlot(slot)) {
+        visit(slot, blanks.at(slot));
+    }
+}
 
 }  // namespace novemra

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "console/shown_text.hpp"
+
 namespace novemra {
 
 namespace {
@@ -31,12 +33,12 @@ std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells) {
         if (value < 0) {
             continue;
         }
-        if (cells < kPuzzleCells) {
+        if (cells < kCellCount) {
             puzzle[static_cast<std::size_t>(cells)] = value;
         }
         ++cells;
     }
-    if (cells != kPuzzleCells) {
+    if (cells != kCellCount) {
         return std::nullopt;
     }
     return puzzle;
@@ -67,8 +69,7 @@ int PuzzleReader::get() {
 }
 
 PuzzleReader::Result PuzzleReader::fail(std::int64_t line, int cells) {
-    error_ = "line " + std::to_string(line) + ": " + std::to_string(cells) +
-             (cells == 1 ? " cell" : " cells") + "; a puzzle has " + std::to_string(kPuzzleCells);
+    error_ = "line " + std::to_string(line) + ": " + cellCountText(cells);
     return Result::Error;
 }
 
@@ -81,8 +82,8 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
                 error_ = std::strerror(readErrno_);
                 return Result::Error;
             }
-            if (holding_) {
-                holding_ = false;
+            if (completeUntilLineEnd_) {
+                completeUntilLineEnd_ = false;
                 count_ = 0;
                 puzzle = cells_;
                 return Result::Puzzle;
@@ -103,8 +104,8 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             atLineStart_ = true;
             skippingLine_ = false;
             cellsBeforeLine_ = count_;
-            if (holding_) {
-                holding_ = false;
+            if (completeUntilLineEnd_) {
+                completeUntilLineEnd_ = false;
                 count_ = 0;
                 puzzle = cells_;
                 return Result::Puzzle;
@@ -123,7 +124,7 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
         if (value < 0) {
             continue;
         }
-        if (holding_) {
+        if (completeUntilLineEnd_) {
             // The puzzle ended inside this line, though it began on an
             // earlier one: that line held too few cells.
             return fail(startLine_, cellsBeforeLine_);
@@ -133,11 +134,11 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             cellsBeforeLine_ = 0;
         }
         cells_[static_cast<std::size_t>(count_++)] = value;
-        if (count_ < kPuzzleCells) {
+        if (count_ < kCellCount) {
             continue;
         }
         if (startLine_ < line_) {
-            holding_ = true;  // until its line ends
+            completeUntilLineEnd_ = true;  // until its line ends
             continue;
         }
         // One line, one puzzle: the rest of the line is not cells.

@@ -16,8 +16,6 @@
 
 namespace novemra {
 
-constexpr int kPuzzleCells = kGridSize * kGridSize;
-
 // The value a character gives a cell: 0 a blank, 1..9 a given; -1 for a
 // character that is skipped.
 int cellValue(char ch);
@@ -85,7 +83,7 @@ class PuzzleReader {
     // A complete puzzle that began on an earlier line, held until its line
     // ends: more cells on that line mean it was not what it seemed (a line
     // of 80 cells followed by one of 81).
-    bool holding_ = false;
+    bool completeUntilLineEnd_ = false;
 };
 
 }  // namespace novemra

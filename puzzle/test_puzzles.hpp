@@ -12,7 +12,7 @@ namespace novemra {
 enum class TestLevel : std::int32_t { Easy = 1, Difficult = 2, Hard = 3, Xtreme = 4 };
 
 // 81 values row by row, column 1 first; 0 is a blank.
-using StoredPuzzle = std::array<std::int32_t, kGridSize * kGridSize>;
+using StoredPuzzle = CellValues;
 
 const StoredPuzzle& storedPuzzle(TestLevel level);
 

@@ -4,16 +4,11 @@
 #include <cstdint>
 #include <span>
 
-#include "solver/digit_masks.hpp"
+#include "solver/digit_search.hpp"
 
 namespace novemra {
 
 namespace {
-
-constexpr int kCells = kGridSize * kGridSize;
-
-// Digits 1..9 in reading order.
-using Filling = std::array<std::int32_t, kCells>;
 
 int cellIndex(CellCode code) {
     return (cellRow(code) - 1) * kGridSize + (cellColumn(code) - 1);
@@ -22,36 +17,36 @@ int cellIndex(CellCode code) {
 // Replaces filling, one completion of a puzzle with several (81 values: 0
 // a blank, 1..9 a given), with the first in list order of the listed cells
 // (indexes into the values).
-void findFirstOfSeveral(const std::array<std::int32_t, kCells>& values,
-                        std::span<const std::uint8_t> listed, Filling& filling,
-                        int listOrderBudget = kListOrderBudget) {
+void findFirstOfSeveral(const CellValues& values, std::span<const std::uint8_t> listed,
+                        CellValues& filling, int listOrderBudget, SearchEffort& effort) {
     // Where there are many, a search in list order finds the first at once.
-    if (firstInListOrder(values, listed, listOrderBudget, filling) == ListOrderResult::Found) {
+    if (firstInListOrder(values, listed, listOrderBudget, filling, effort) ==
+        ListOrderResult::Found) {
         return;
     }
     // Otherwise: fix the listed cells in order, each to the smallest digit
     // that can still be completed. The filling in hand completes every
     // prefix fixed so far, so only the digits below its own need asking
     // about; once a prefix's completion is unique, it is the answer.
-    std::array<std::int32_t, kCells> prefix = values;
+    CellValues prefix = values;
     for (const std::uint8_t cell : listed) {
-        const int known = filling[cell];
+        const int filledDigit = filling[cell];
         bool moved = false;
         bool unique = false;
-        for (int digit = 1; digit < known && !moved; ++digit) {
+        for (int digit = 1; digit < filledDigit && !moved && !effort.stopped; ++digit) {
             prefix[cell] = digit;
-            Filling trialFilling{};
-            const CompletionCount trial = countCompletions(prefix, 2, trialFilling);
-            if (!trial.clash && trial.completions > 0) {
+            CellValues trialFilling{};
+            const CompletionCount trial = countCompletions(prefix, 2, trialFilling, effort);
+            if (!effort.stopped && !trial.clash && trial.completions > 0) {
                 filling = trialFilling;
                 moved = true;
                 unique = trial.completions == 1;
             }
         }
         if (!moved) {
-            prefix[cell] = known;
+            prefix[cell] = filledDigit;
         }
-        if (unique) {
+        if (unique || effort.stopped) {
             break;
         }
     }
@@ -59,29 +54,35 @@ void findFirstOfSeveral(const std::array<std::int32_t, kCells>& values,
 
 }  // namespace
 
-FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget) {
-    std::array<BlankSlot, kCells> slots{};
-    std::array<std::uint8_t, kCells> listed{};
+FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget,
+                                std::function<bool()> stopRequested) {
+    std::array<BlankSlot, kCellCount> slots{};
+    std::array<std::uint8_t, kCellCount> listed{};
     std::size_t listedCount = 0;
-    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
+    forEachListed(puzzle.blanks, [&](BlankSlot slot, CellCode code) {
         slots[listedCount] = slot;
-        listed[listedCount++] = static_cast<std::uint8_t>(cellIndex(puzzle.blanks.at(slot)));
-    }
-    std::array<std::int32_t, kCells> values{};
-    for (int cell = 0; cell < kCells; ++cell) {
+        listed[listedCount++] = static_cast<std::uint8_t>(cellIndex(code));
+    });
+    CellValues values{};
+    for (int cell = 0; cell < kCellCount; ++cell) {
         values[static_cast<std::size_t>(cell)] =
             puzzle.grid.at(cell / kGridSize + 1, cell % kGridSize + 1);
     }
 
-    Filling filling{};
-    const CompletionCount counted = countCompletions(values, 2, filling);
+    SearchEffort effort{.stopRequested = std::move(stopRequested)};
+    CellValues filling{};
+    const CompletionCount counted = countCompletions(values, 2, filling, effort);
     if (counted.clash) {
         puzzle.status = SolveStatus::Unsolvable;
         return {};
     }
     const bool several = counted.completions > 1;
-    if (several) {
-        findFirstOfSeveral(values, std::span(listed.data(), listedCount), filling, listOrderBudget);
+    if (several && !effort.stopped) {
+        findFirstOfSeveral(values, std::span(listed.data(), listedCount), filling, listOrderBudget,
+                           effort);
+    }
+    if (effort.stopped) {
+        return {.stopped = true};
     }
     const bool solvable = counted.completions > 0;
     for (std::size_t index = 0; index < listedCount; ++index) {
@@ -96,27 +97,28 @@ FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget) {
     }
     puzzle.currentSlot = listedCount == 0 ? kFirstSlot : nextSlot(slots[listedCount - 1]);
     puzzle.status = SolveStatus::Solved;
-    return {several};
+    return {.severalSolutions = several};
 }
 
-FirstSolution solveFirstInReadingOrder(const std::array<std::int32_t, kCells>& puzzle,
-                                       std::array<std::int32_t, kCells>& solution,
+FirstSolution solveFirstInReadingOrder(const CellValues& puzzle, CellValues& solution,
                                        SolveStatus& status) {
     // The count leaves solution untouched when there is no completion, and
     // its completion is the answer when it is the only one.
-    const CompletionCount counted = countCompletions(puzzle, 2, solution);
+    SearchEffort effort;
+    const CompletionCount counted = countCompletions(puzzle, 2, solution, effort);
     status = counted.completions > 0 ? SolveStatus::Solved : SolveStatus::Unsolvable;
     if (counted.completions < 2) {
         return {};
     }
-    std::array<std::uint8_t, kCells> listed{};
+    std::array<std::uint8_t, kCellCount> listed{};
     std::size_t listedCount = 0;
     for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
         if (puzzle[cell] == kBlank) {
             listed[listedCount++] = static_cast<std::uint8_t>(cell);
         }
     }
-    findFirstOfSeveral(puzzle, std::span(listed.data(), listedCount), solution);
+    findFirstOfSeveral(puzzle, std::span(listed.data(), listedCount), solution, kListOrderBudget,
+                       effort);
     return {.severalSolutions = true};
 }
 

@@ -4,15 +4,14 @@
 // digits in ascending order, so the filling it ends with is the first one in
 // that order: the smallest digit for the first listed cell that leaves the
 // rest fillable, then the same for the next cell, and so on. A fast count
-// of completions (solver/digit_masks.hpp) answers most puzzles at once: a
+// of completions (solver/digit_search.hpp) answers most puzzles at once: a
 // puzzle with one completion has that as its answer, one with none has
 // none. Only a puzzle with several needs the order: a search in list order
 // finds the first, or the count is asked, cell by cell, whether a prefix
 // can still be completed, until the completion of a prefix is unique.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include <functional>
 
 #include "puzzle/grid.hpp"
 
@@ -21,6 +20,9 @@ namespace novemra {
 struct FirstSolution {
     // More than one filling exists; the puzzle still gets the first.
     bool severalSolutions = false;
+    // The stop question said yes before the answer was found: the puzzle
+    // is left with its listed cells blank and its status untouched.
+    bool stopped = false;
 };
 
 // Fills the listed blank cells of the puzzle exactly as the ordered search
@@ -33,16 +35,16 @@ struct FirstSolution {
 // A puzzle with several fillings is first searched in list order, which
 // finds the first at once unless it meets a large part with no filling;
 // after listOrderBudget branches it asks instead, cell by cell, whether a
-// filling exists.
+// filling exists. stopRequested, when given, is asked at every branch.
 constexpr int kListOrderBudget = 1000;
-FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget = kListOrderBudget);
+FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget = kListOrderBudget,
+                                std::function<bool()> stopRequested = {});
 
 // The same for 81 values in reading order (0 a blank, 1..9 a given) whose
 // blanks are listed in reading order, as a loaded puzzle's are: status
 // Solved with every digit of the answer in solution, or Unsolvable (clashing
 // givens included) with solution untouched.
-FirstSolution solveFirstInReadingOrder(
-    const std::array<std::int32_t, kGridSize * kGridSize>& puzzle,
-    std::array<std::int32_t, kGridSize * kGridSize>& solution, SolveStatus& status);
+FirstSolution solveFirstInReadingOrder(const CellValues& puzzle, CellValues& solution,
+                                       SolveStatus& status);
 
 }  // namespace novemra

@@ -126,15 +126,14 @@ SolveRun searchInOrder(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& te
     std::array<BlankCell, kMaxBlanks> cells{};
     std::array<BlankSlot, kMaxBlanks> slots{};
     std::size_t count = 0;
-    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
-        const CellCode code = puzzle.blanks.at(slot);
+    forEachListed(puzzle.blanks, [&](BlankSlot slot, CellCode code) {
         const int row = cellRow(code);
         const int column = cellColumn(code);
         cells[count] = BlankCell{static_cast<std::uint8_t>(row), static_cast<std::uint8_t>(column),
                                  Occupancy::unitsOf(row, column)};
         slots[count] = slot;
         ++count;
-    }
+    });
 
     if (count == 0) {
         puzzle.currentSlot = kFirstSlot;
@@ -218,12 +217,18 @@ SolveRun solvePuzzle(PuzzleState& puzzle, SpeedMode speed, ConsoleTerminal& term
     if (run.flow == Flow::Quit || puzzle.status != SolveStatus::NotSolved) {
         return run;
     }
-    // The walk is long: blank what it filled and find its end directly.
-    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
-        const CellCode code = puzzle.blanks.at(slot);
+    // The walk is long: blank what it filled and find its end directly,
+    // still hearing "x" while the engine works.
+    forEachListed(puzzle.blanks, [&puzzle](BlankSlot, CellCode code) {
         puzzle.grid.set(cellRow(code), cellColumn(code), kBlank);
+    });
+    const FirstSolution answer = solveFirstInOrder(puzzle, kListOrderBudget, [&terminal] {
+        return terminal.pollForKey(kQuitKey) || terminal.closed();
+    });
+    if (answer.stopped) {
+        run.flow = Flow::Quit;
+        return run;
     }
-    solveFirstInOrder(puzzle);
     run.answeredDirectly = true;
     return run;
 }

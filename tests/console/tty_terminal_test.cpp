@@ -18,7 +18,9 @@
 #include "console/grid_picture.hpp"
 #include "console/memory_terminal.hpp"
 #include "console/signal_restore.hpp"
+#include "support/tty_fixture.hpp"
 #include "support/virtual_terminal.hpp"
+#include "support/write_calls.hpp"
 
 namespace novemra {
 namespace {
@@ -26,92 +28,9 @@ namespace {
 using testing::VirtualTerminal;
 using namespace std::chrono_literals;
 
-constexpr int kRows = 27;
-constexpr int kColumns = 80;
-
-// The real terminal on one side of a pseudo-terminal; what it sends is read
-// from the other side and fed to an emulator.
-class TtyTerminalTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ::setenv("TERM", "xterm-256color", 1);
-        winsize size{};
-        size.ws_row = kRows;
-        size.ws_col = kColumns;
-        int slave = -1;
-        ASSERT_EQ(::openpty(&master_, &slave, nullptr, nullptr, &size), 0);
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        ASSERT_EQ(::tcgetattr(slave, &before_), 0);
-        slaveCopy_ = ::dup(slave);
-        std::string error;
-        terminal_ = TtyTerminal::openOn(slave, error);
-        ASSERT_NE(terminal_, nullptr) << error;
-        terminal_->hideCursor();
-        drain();
-    }
-
-    void TearDown() override {
-        terminal_.reset();
-        if (slaveCopy_ >= 0) {
-            ::close(slaveCopy_);
-        }
-        if (master_ >= 0) {
-            ::close(master_);
-        }
-    }
-
-    // Feeds everything the terminal sent to the emulator; returns the count.
-    std::size_t drain() {
-        std::size_t total = 0;
-        std::array<char, 65536> buffer{};
-        for (;;) {
-            const ssize_t count = ::read(master_, buffer.data(), buffer.size());
-            if (count <= 0) {
-                return total;
-            }
-            total += static_cast<std::size_t>(count);
-            emulator_.feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
-        }
-    }
-
-    void type(std::string_view bytes) {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        ::tcdrain(master_);
-        ::usleep(20000);  // let the line discipline pass the bytes on
-    }
-
-    // Compares every cell of the emulated screen with the memory terminal:
-    // characters, and colours mapped from console numbers to terminal ones.
-    void expectSameScreen(const MemoryTerminal& expected) {
-        drain();
-        for (int row = 1; row <= kRows; ++row) {
-            for (int column = 1; column <= kColumns; ++column) {
-                const Cell want = expected.screen().cell(row, column);
-                const testing::EmulatedCell got = emulator_.cell(row, column);
-                ASSERT_EQ(got.ch, want.ch) << "at " << row << "," << column;
-                ASSERT_EQ(got.foreground, terminalIndex(want.attribute & 0xF, want.attribute))
-                    << "at " << row << "," << column;
-                ASSERT_EQ(got.background, terminalIndex(want.attribute >> 4, want.attribute))
-                    << "at " << row << "," << column;
-            }
-        }
-    }
-
-    static int terminalIndex(int consoleColour, Attribute attribute) {
-        if (attribute == kDefaultAttribute) {
-            return -1;
-        }
-        return ((consoleColour & 1) << 2) | (consoleColour & 2) | ((consoleColour & 4) >> 2) |
-               (consoleColour & 8);
-    }
-
-    int master_ = -1;
-    int slaveCopy_ = -1;
-    std::atomic<bool> done_ = false;
-    termios before_{};
-    std::unique_ptr<TtyTerminal> terminal_;
-    VirtualTerminal emulator_{kRows, kColumns};
-};
+using testing::kColumns;
+using testing::kRows;
+using testing::TtyTerminalTest;
 
 TEST_F(TtyTerminalTest, OpensTheAlternateScreenWithTheCursorHidden) {
     EXPECT_TRUE(emulator_.alternateScreen());
@@ -211,9 +130,10 @@ TEST_F(TtyTerminalTest, ARedrawWithManyChangedCellsIsOneWrite) {
     for (int cell = 1; cell <= 9; ++cell) {
         grid.set(cell, 10 - cell, cell);
     }
-    const long before = terminal_->writeCalls();
+    // Counted by the kernel: the write calls this thread has made.
+    const long before = testing::writeCallsOfThisThread();
     drawGrid(grid, *terminal_);
-    EXPECT_EQ(terminal_->writeCalls() - before, 1);
+    EXPECT_EQ(testing::writeCallsOfThisThread() - before, 1);
     drain();
     EXPECT_EQ(emulator_.line(5), "    |      |      |    1 |");
     EXPECT_EQ(emulator_.line(15), "    |9     |      |      |");
@@ -258,128 +178,6 @@ TEST(TtyTerminalColours, EightColourTerminalShowsBrightAsBold) {
     EXPECT_EQ(emulator.cell(1, 1).foreground, 3);  // yellow...
     EXPECT_TRUE(emulator.cell(1, 1).bold);         // ...made bright by bold
     EXPECT_EQ(emulator.cell(1, 1).background, 4);
-}
-
-TEST_F(TtyTerminalTest, KeysArriveOneAtATimeAndTypeAheadIsDropped) {
-    EXPECT_EQ(terminal_->pollKey(), "");
-    type("ab");
-    EXPECT_EQ(terminal_->pollKey(), "a");
-    EXPECT_EQ(terminal_->pollKey(), "");
-    type("\x7f");
-    EXPECT_EQ(terminal_->pollKey(), "\b");
-    type("\r");
-    EXPECT_EQ(terminal_->pollKey(), "\r");
-    type("\x1b[Ay");
-    EXPECT_EQ(terminal_->pollKey(), "");
-    EXPECT_EQ(terminal_->pollKey(), "");
-}
-
-// The search's polls between clock checks make no call, but a key the
-// handlers noted is still taken at the very next one.
-TEST_F(TtyTerminalTest, AKeyNotedBetweenClockChecksIsTakenAtTheNextPoll) {
-    EXPECT_FALSE(terminal_->pollForKey("x"));  // reads; the next polls may be quiet
-    type("x");
-    for (int waited = 0; !signal_restore::noted() && waited < 10000; ++waited) {
-        ::poll(nullptr, 0, 1);  // the SIGIO handler runs in its own time
-    }
-    ASSERT_TRUE(signal_restore::noted());
-    EXPECT_TRUE(terminal_->pollForKey("x"));
-    EXPECT_FALSE(terminal_->pollForKey("x"));
-}
-
-TEST_F(TtyTerminalTest, ResizeIsAKeyWithoutCharacterThatKeepsTheQueue) {
-    terminal_->setColour(kColourBrightYellow, kColourBlue);
-    terminal_->clear();
-    type("y");
-    winsize size{};
-    size.ws_row = 20;
-    size.ws_col = 40;
-    ::ioctl(master_, TIOCSWINSZ, &size);
-    std::raise(SIGWINCH);  // the test process is not in the terminal's session
-    EXPECT_EQ(terminal_->pollKey(), "");
-    EXPECT_EQ(terminal_->pollKey(), "y");
-}
-
-TEST_F(TtyTerminalTest, WaitForInputReportsAHangUp) {
-    type("k");
-    EXPECT_TRUE(terminal_->waitForInput());
-    EXPECT_EQ(terminal_->pollKey(), "k");
-    ::close(master_);
-    master_ = -1;
-    EXPECT_FALSE(terminal_->waitForInput());
-    EXPECT_TRUE(terminal_->closed());
-}
-
-}  // namespace
-}  // namespace novemra
-
-namespace novemra {
-namespace {
-
-// A resize whose handler runs while the program is not inside its wait (here:
-// in another thread, with the waiting thread shielded from the signal)
-// must still end the wait, instead of the wait sleeping until a key comes.
-TEST_F(TtyTerminalTest, AResizeThatLandsOutsideTheWaitStillEndsIt) {
-    sigset_t winch;
-    sigemptyset(&winch);
-    sigaddset(&winch, SIGWINCH);
-    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &winch, nullptr), 0);
-    std::atomic<bool> keySent = false;
-    std::thread other([&] {
-        ::pthread_sigmask(SIG_UNBLOCK, &winch, nullptr);
-        std::this_thread::sleep_for(100ms);
-        ::pthread_kill(::pthread_self(), SIGWINCH);
-        // A way out for a terminal that does not wake: a key, much later.
-        for (int i = 0; i < 300 && !done_; ++i) {
-            std::this_thread::sleep_for(10ms);
-        }
-        if (!done_) {
-            keySent = true;
-            EXPECT_EQ(::write(master_, "k", 1), 1);
-        }
-    });
-    EXPECT_TRUE(terminal_->waitForInput());
-    done_ = true;
-    EXPECT_FALSE(keySent) << "the wait ended only when a key came";
-    other.join();
-    ::pthread_sigmask(SIG_UNBLOCK, &winch, nullptr);
-}
-
-// A window that claims an absurd size costs neither an overflow nor memory
-// and output in proportion to its size.
-TEST(TtyTerminalSize, AHugeWindowIsClampedAndCheapToPaint) {
-    ::setenv("TERM", "xterm-256color", 1);
-    winsize size{};
-    size.ws_row = 60000;
-    size.ws_col = 60000;
-    int master = -1;
-    int slave = -1;
-    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, &size), 0);
-    std::atomic<bool> stop = false;
-    std::atomic<std::size_t> received = 0;
-    std::thread reader([&] {
-        char buffer[65536];
-        while (!stop) {
-            pollfd readable{master, POLLIN, 0};
-            if (::poll(&readable, 1, 10) > 0) {
-                const ssize_t count = ::read(master, buffer, sizeof buffer);
-                received += count > 0 ? static_cast<std::size_t>(count) : 0;
-            }
-        }
-    });
-    {
-        std::string error;
-        auto terminal = TtyTerminal::openOn(slave, error);
-        ASSERT_NE(terminal, nullptr) << error;
-        terminal->setColour(kColourBrightYellow, kColourBlue);
-        terminal->clear();
-        drawGrid(Grid{}, *terminal);
-    }
-    stop = true;
-    reader.join();
-    ::close(master);
-    // A thousand lines of the window, each erased in one sequence.
-    EXPECT_LT(received.load(), 64U * 1024U);
 }
 
 }  // namespace

@@ -140,7 +140,12 @@ TEST_P(NamedInputs, AreAnsweredAsTheWalkEnds) {
     PuzzleState puzzle = puzzleFrom(input.puzzle);
     const Grid loaded = puzzle.grid;
     PuzzleState walked = puzzle;
+    PuzzleState askedCellByCell = puzzle;
     const FirstSolution answer = solveFirstInOrder(puzzle);
+    // Without the search in list order, the same.
+    solveFirstInOrder(askedCellByCell, 0);
+    EXPECT_EQ(digitsOf(askedCellByCell.grid), digitsOf(puzzle.grid));
+    EXPECT_EQ(askedCellByCell.status, puzzle.status);
     // Where the walk ends soon, the slot pointer must be where it leaves it.
     NoScreen screen;
     searchInOrder(walked, SpeedMode::ExtraFast, screen, slowModeDelay, 20000);
@@ -203,6 +208,43 @@ INSTANTIATE_TEST_SUITE_P(
             "123456789456789123789123456214365897365897214897214365531642978642978531978531642"},
         NamedInput{"full_grid", testing::kSolvedSudoku, SolveStatus::Solved, false,
                    testing::kSolvedSudoku},
+        // Sparse inputs that once took seconds: the count walked huge trees
+        // with no completion under a contradiction it saw only deep down.
+        NamedInput{
+            "sparse_several_twelve_seconds",
+            "000000000000000000006000400000084000000000000000070000000600053000053064000020000",
+            SolveStatus::Solved, true,
+            "123546789457198326896732415261384597378965142549271638984617253712853964635429871"},
+        NamedInput{
+            "sparse_several_one_second",
+            "090000000000000000000041006034000000000000000070000000020000000600805000058406000",
+            SolveStatus::Solved, true,
+            "192367458346258179587941236234189567861572394975634821429713685613895742758426913"},
+        NamedInput{
+            "sparse_none_six_seconds",
+            "000000040000000060070100023000000000000200000000080000002406000000000001000000008",
+            SolveStatus::Unsolvable, false, ""},
+        NamedInput{
+            "sparse_several_asked_cell_by_cell",
+            "000000000400092000000000080000000000078000000000460100600000000000000003000000802",
+            SolveStatus::Solved, true,
+            "213548679486792315597136284164283597378915426925467138632874951851629743749351862"},
+        // The slowest the hunt for slow inputs (bench/slowest_input.cpp)
+        // found, one of each kind.
+        NamedInput{
+            "hunted_several",
+            "079003000184000000000000170000000000900000000000060050000008006000000001003500408",
+            SolveStatus::Solved, true,
+            "279613845184257369356489172412795683965834217738162954521348796847926531693571428"},
+        NamedInput{
+            "hunted_several_probed",
+            "000000800300050000000000000000000210000002000001000080000000000200000003000000000",
+            SolveStatus::Solved, true,
+            "142367859367859142589124367435798216678412935921536784713245698256981473894673521"},
+        NamedInput{
+            "hunted_none",
+            "000000010250000000000000200500000108000060009020000000012000905000600000905000000",
+            SolveStatus::Unsolvable, false, ""},
         NamedInput{"two_solutions", kTwoSolutions, SolveStatus::Solved, true,
                    testing::kSolvedSudoku},
         NamedInput{

@@ -1,0 +1,110 @@
+#include "app/command_line.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace novemra {
+namespace {
+
+// One argument vector (without the program's name) and what comes of it.
+struct Arguments {
+    const char* name;
+    std::vector<const char*> words;
+    CommandLine::Action action;
+    // For Refuse: the line for standard error; otherwise the source found.
+    std::string expected;
+};
+
+void PrintTo(const Arguments& arguments, std::ostream* out) {
+    *out << arguments.name;
+}
+
+constexpr const char* kPuzzle =
+    "000000010400000000020000000000050407008000300001090000300400200050100000000806000";
+
+std::string sourceOf(const CommandLine& command) {
+    std::string source = command.solveOnly ? "solve " : "";
+    if (command.puzzle) {
+        source += "puzzle";
+    } else if (command.file) {
+        source += "file " + *command.file;
+    } else {
+        source += "none";
+    }
+    return source;
+}
+
+class ReadCommandLine : public ::testing::TestWithParam<Arguments> {};
+
+TEST_P(ReadCommandLine, GivesTheOutcome) {
+    const Arguments& arguments = GetParam();
+    std::vector<const char*> argv{"novemra"};
+    argv.insert(argv.end(), arguments.words.begin(), arguments.words.end());
+    const CommandLine command = readCommandLine(argv);
+    ASSERT_EQ(command.action, arguments.action);
+    if (command.action == CommandLine::Action::Refuse) {
+        EXPECT_EQ(command.error, arguments.expected);
+    } else if (command.action == CommandLine::Action::Run) {
+        EXPECT_EQ(sourceOf(command), arguments.expected);
+    }
+}
+
+using Action = CommandLine::Action;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadCommandLine,
+    ::testing::Values(
+        Arguments{"nothing", {}, Action::Run, "none"},
+        Arguments{"puzzle", {kPuzzle}, Action::Run, "puzzle"},
+        Arguments{"file_joined", {"-fp.txt"}, Action::Run, "file p.txt"},
+        Arguments{"file_long_equals", {"--file=p.txt"}, Action::Run, "file p.txt"},
+        Arguments{"solve_file", {"--solve", "-f", "-"}, Action::Run, "solve file -"},
+        Arguments{"dash_dash_ends_options", {"--", kPuzzle}, Action::Run, "puzzle"},
+        Arguments{"help_anywhere", {"--bogus", "-h"}, Action::Help, ""},
+        Arguments{"help_abbreviated", {"--he"}, Action::Help, ""},
+        Arguments{"version", {"-V"}, Action::Version, ""},
+        Arguments{"unknown_long",
+                  {"--bogus"},
+                  Action::Refuse,
+                  "novemra: unknown argument '--bogus'; try 'novemra --help'\n"},
+        Arguments{"unknown_short_inside_a_word",
+                  {"-Vq"},
+                  Action::Refuse,
+                  "novemra: unknown argument '-q'; try 'novemra --help'\n"},
+        // The value of a long option that takes none: named by the option,
+        // never as getopt's internal code.
+        Arguments{"solve_with_a_value",
+                  {"--solve=1", kPuzzle},
+                  Action::Refuse,
+                  "novemra: option '--solve' takes no value; try 'novemra --help'\n"},
+        Arguments{"abbreviation_with_a_value",
+                  {"--sol=1", kPuzzle},
+                  Action::Refuse,
+                  "novemra: option '--solve' takes no value; try 'novemra --help'\n"},
+        Arguments{"help_with_a_value",
+                  {"--help=1"},
+                  Action::Refuse,
+                  "novemra: option '--help' takes no value; try 'novemra --help'\n"},
+        Arguments{"file_without_name",
+                  {"-f"},
+                  Action::Refuse,
+                  "novemra: -f needs a file name (- for standard input); try 'novemra "
+                  "--help'\n"},
+        Arguments{"two_sources",
+                  {kPuzzle, "-f", "p.txt"},
+                  Action::Refuse,
+                  "novemra: one puzzle or one file at a time; try 'novemra --help'\n"},
+        Arguments{"short_puzzle",
+                  {"12345"},
+                  Action::Refuse,
+                  "novemra: puzzle '12345': 5 cells; a puzzle has 81\n"},
+        Arguments{"solve_alone",
+                  {"--solve"},
+                  Action::Refuse,
+                  "novemra: --solve needs a puzzle or -f FILE; try 'novemra --help'\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace novemra
