@@ -86,7 +86,7 @@ struct BlankCell {
     Occupancy::Units units;
 };
 
-constexpr int kMaxBlanks = kGridSize * kGridSize;
+constexpr int kMaxBlanks = kCellCount;
 
 }  // namespace
 

@@ -13,9 +13,7 @@ namespace {
 // The codes listed from slot 11 on, up to the 0 that ends the list.
 std::vector<CellCode> listedCodes(const PuzzleState& puzzle) {
     std::vector<CellCode> codes;
-    for (BlankSlot slot = kFirstSlot; puzzle.blanks.at(slot) != 0; slot = nextSlot(slot)) {
-        codes.push_back(puzzle.blanks.at(slot));
-    }
+    forEachListed(puzzle.blanks, [&codes](BlankSlot, CellCode code) { codes.push_back(code); });
     return codes;
 }
 
