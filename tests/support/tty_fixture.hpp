@@ -38,6 +38,7 @@ class TtyTerminalTest : public ::testing::Test {
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         ASSERT_EQ(::tcgetattr(slave, &before_), 0);
         slaveCopy_ = ::dup(slave);
+        terminalFd_ = slave;
         std::string error;
         terminal_ = TtyTerminal::openOn(slave, error);
         ASSERT_NE(terminal_, nullptr) << error;
@@ -102,6 +103,8 @@ class TtyTerminalTest : public ::testing::Test {
 
     int master_ = -1;
     int slaveCopy_ = -1;
+    // The descriptor the terminal writes to.
+    int terminalFd_ = -1;
     std::atomic<bool> done_ = false;
     termios before_{};
     std::unique_ptr<TtyTerminal> terminal_;

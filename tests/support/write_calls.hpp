@@ -1,23 +1,14 @@
-// The write calls a thread has made, as the kernel counts them
-// (/proc/thread-self/io), so that a test measures a layer's writes from
-// outside it.
+// Counts the write calls a program makes to one descriptor, from outside
+// the code that makes them: the test binary defines write() itself
+// (tests/support/write_calls.cpp), counts, and passes each call on to the
+// kernel. The kernel's own count (/proc/thread-self/io) would also see the
+// sanitizers' internal writes.
 #pragma once
-
-#include <fstream>
-#include <string>
 
 namespace novemra::testing {
 
-inline long writeCallsOfThisThread() {
-    std::ifstream in("/proc/thread-self/io");
-    std::string key;
-    long value = 0;
-    while (in >> key >> value) {
-        if (key == "syscw:") {
-            return value;
-        }
-    }
-    return -1;
-}
+// Starts counting the write calls made to fd, from zero.
+void countWritesTo(int fd);
+long writesCounted();
 
 }  // namespace novemra::testing
