@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: novemra [PUZZLE | -f FILE]\n"
-    "       novemra --solve (PUZZLE | -f FILE)\n"
+    "       novemra --solve | --explain | --rate (PUZZLE | -f FILE)\n"
     "       novemra --help | --version\n"
     "Watch a backtracking search solve Sudoku in the terminal.\n"
     "\n"
@@ -37,6 +37,10 @@ constexpr const char* kUsage =
     "                   'unsolvable', one line a puzzle, as each is read;\n"
     "                   status 1 if any was unsolvable, 2 if the input was\n"
     "                   bad or the answers could not be written\n"
+    "      --explain    no screen: the steps a person would take, simplest\n"
+    "                   technique first, one line a step, then the solution\n"
+    "      --rate       no screen: each puzzle's level (easy, medium, hard,\n"
+    "                   unfair, extreme), score and hardest technique\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
@@ -71,15 +75,18 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     argv.push_back(nullptr);
     const int argc = static_cast<int>(argv.size() - 1);
 
-    enum : int { kSolveOption = 256 };
+    enum : int { kSolveOption = 256, kExplainOption, kRateOption };
     static const option kOptions[] = {{"file", required_argument, nullptr, 'f'},
                                       {"solve", no_argument, nullptr, kSolveOption},
+                                      {"explain", no_argument, nullptr, kExplainOption},
+                                      {"rate", no_argument, nullptr, kRateOption},
                                       {"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};
     CommandLine result;
     bool help = false;
     bool version = false;
+    int reasoningOptions = 0;
     std::optional<CommandLine> refused;
     const auto refuseOnce = [&refused](CommandLine refusal) {
         if (!refused) {
@@ -104,6 +111,14 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                 break;
             case kSolveOption:
                 result.solveOnly = true;
+                break;
+            case kExplainOption:
+                result.reasoning = CommandLine::Reasoning::Explain;
+                ++reasoningOptions;
+                break;
+            case kRateOption:
+                result.reasoning = CommandLine::Reasoning::Rate;
+                ++reasoningOptions;
                 break;
             case 'f':
                 if (result.file) {
@@ -167,8 +182,15 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     if (refused) {
         return *refused;
     }
-    if (result.solveOnly && !result.puzzle && !result.file) {
-        return refuse("--solve needs a puzzle or -f FILE; try 'novemra --help'");
+    const int modes = (result.solveOnly ? 1 : 0) + reasoningOptions;
+    if (modes > 1) {
+        return refuse("one of --solve, --explain and --rate at a time; try 'novemra --help'");
+    }
+    if (modes == 1 && !result.puzzle && !result.file) {
+        const char* mode = result.solveOnly                                      ? "--solve"
+                           : result.reasoning == CommandLine::Reasoning::Explain ? "--explain"
+                                                                                 : "--rate";
+        return refuse(std::string(mode) + " needs a puzzle or -f FILE; try 'novemra --help'");
     }
     return result;
 }

@@ -23,6 +23,10 @@ struct CommandLine {
     std::optional<std::string> file;
     // --solve: answer on standard output, without the terminal.
     bool solveOnly = false;
+    // --explain and --rate: the steps a person would take, or the
+    // puzzle's level, on standard output, without the terminal.
+    enum class Reasoning { None, Explain, Rate };
+    Reasoning reasoning = Reasoning::None;
 };
 
 // Reads argv[1..] with the usual option forms (-fFILE, --file=FILE, "--"

@@ -8,6 +8,7 @@
 #include "app/command_line.hpp"
 #include "app/given_puzzles.hpp"
 #include "app/program_state.hpp"
+#include "app/reasoning_output.hpp"
 #include "app/run_loop.hpp"
 #include "console/tty_terminal.hpp"
 #include "print/cups_spooler.hpp"
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case novemra::CommandLine::Action::Run:
             break;
+    }
+    if (command.reasoning != novemra::CommandLine::Reasoning::None) {
+        std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
+        return novemra::reasonWithoutScreen(command, stdout, stderr);
     }
     if (command.solveOnly) {
         // Answers go out in large writes, and whenever the input is about

@@ -1,0 +1,91 @@
+// Basic fish: n rows (or columns) in which a digit lies only in the same n
+// columns (rows); the digit then leaves those columns everywhere else.
+#include <bit>
+
+#include "reason/techniques.hpp"
+
+namespace novemra::reason {
+
+namespace {
+
+std::string lineList(char kind, unsigned lines) {
+    std::string list;
+    for (int line = 0; line < 9; ++line) {
+        if ((lines >> line & 1U) != 0) {
+            if (!list.empty()) {
+                list += ',';
+            }
+            list.push_back(kind);
+            list.push_back(static_cast<char>('1' + line));
+        }
+    }
+    return list;
+}
+
+void findFishOfSize(const Board& board, int size, Technique technique, std::vector<Step>& found) {
+    for (int digit = 1; digit <= 9; ++digit) {
+        for (const bool byRows : {true, false}) {
+            const int base = byRows ? 0 : 9;
+            std::array<unsigned, 9> positions{};
+            unsigned candidatesLines = 0;
+            for (int line = 0; line < 9; ++line) {
+                positions[static_cast<std::size_t>(line)] = board.positions(base + line, digit);
+                const int count = std::popcount(positions[static_cast<std::size_t>(line)]);
+                if (count >= 2 && count <= size) {
+                    candidatesLines |= 1U << line;
+                }
+            }
+            for (unsigned lines = 0; lines < 512; ++lines) {
+                if (std::popcount(lines) != size || (lines & ~candidatesLines) != 0) {
+                    continue;
+                }
+                unsigned cover = 0;
+                for (int line = 0; line < 9; ++line) {
+                    if ((lines >> line & 1U) != 0) {
+                        cover |= positions[static_cast<std::size_t>(line)];
+                    }
+                }
+                if (std::popcount(cover) != size) {
+                    continue;
+                }
+                Step step{technique,
+                          std::to_string(digit) + " in " + lineList(byRows ? 'r' : 'c', lines) +
+                              " and " + lineList(byRows ? 'c' : 'r', cover),
+                          {},
+                          {}};
+                for (int other = 0; other < 9; ++other) {
+                    if ((lines >> other & 1U) != 0) {
+                        continue;
+                    }
+                    for (int crossing = 0; crossing < 9; ++crossing) {
+                        if ((cover >> crossing & 1U) == 0) {
+                            continue;
+                        }
+                        const int cell = byRows ? other * 9 + crossing : crossing * 9 + other;
+                        if (board.has(cell, digit)) {
+                            step.eliminations.push_back({static_cast<std::uint8_t>(cell),
+                                                         static_cast<std::uint8_t>(digit)});
+                        }
+                    }
+                }
+                if (!step.eliminations.empty()) {
+                    found.push_back(std::move(step));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void findXWings(const Board& board, std::vector<Step>& found) {
+    findFishOfSize(board, 2, Technique::XWing, found);
+}
+void findSwordfish(const Board& board, std::vector<Step>& found) {
+    findFishOfSize(board, 3, Technique::Swordfish, found);
+}
+void findJellyfish(const Board& board, std::vector<Step>& found) {
+    findFishOfSize(board, 4, Technique::Jellyfish, found);
+}
+
+}  // namespace novemra::reason

@@ -1,0 +1,119 @@
+// Wings: a pivot and two pincers that between them force a digit into one
+// of the pincers (XY-Wing, XYZ-Wing), or two equal pairs joined by a
+// conjugate pair (W-Wing).
+#include <bit>
+
+#include "reason/techniques.hpp"
+
+namespace novemra::reason {
+
+namespace {
+
+std::string withDigits(const Board& board, int cell) {
+    return cellName(cell) + " {" + digitList(board.candidates(cell)) + "}";
+}
+
+void findWings(const Board& board, bool xyz, std::vector<Step>& found) {
+    for (int pivot = 0; pivot < kCellCount; ++pivot) {
+        const DigitSet pivotDigits = board.candidates(pivot);
+        if (!board.open(pivot) || digitCount(pivotDigits) != (xyz ? 3 : 2)) {
+            continue;
+        }
+        for (int one = 0; one < kCellCount; ++one) {
+            const DigitSet a = board.candidates(one);
+            if (!board.open(one) || !sees(pivot, one) || digitCount(a) != 2) {
+                continue;
+            }
+            for (int two = one + 1; two < kCellCount; ++two) {
+                const DigitSet b = board.candidates(two);
+                if (!board.open(two) || !sees(pivot, two) || digitCount(b) != 2 || a == b) {
+                    continue;
+                }
+                // The pincers share one digit z, and with it make up the
+                // pivot's digits (XY: the pivot is the other two; XYZ: all
+                // three).
+                const DigitSet shared = a & b;
+                if (digitCount(shared) != 1) {
+                    continue;
+                }
+                const DigitSet covered =
+                    xyz ? static_cast<DigitSet>(a | b) : static_cast<DigitSet>((a | b) & ~shared);
+                if (covered != pivotDigits || (!xyz && (pivotDigits & shared) != 0)) {
+                    continue;
+                }
+                const int z = firstDigit(shared);
+                Step step{xyz ? Technique::XYZWing : Technique::XYWing,
+                          "pivot " + withDigits(board, pivot) + ", pincers " +
+                              withDigits(board, one) + " and " + withDigits(board, two),
+                          {},
+                          {}};
+                if (xyz) {
+                    eliminateSeenByAll(board, {pivot, one, two}, z, step.eliminations);
+                } else {
+                    eliminateSeenByAll(board, {one, two}, z, step.eliminations);
+                }
+                if (!step.eliminations.empty()) {
+                    found.push_back(std::move(step));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void findXYWings(const Board& board, std::vector<Step>& found) {
+    findWings(board, false, found);
+}
+
+void findXYZWings(const Board& board, std::vector<Step>& found) {
+    findWings(board, true, found);
+}
+
+void findWWings(const Board& board, std::vector<Step>& found) {
+    for (int one = 0; one < kCellCount; ++one) {
+        const DigitSet pair = board.candidates(one);
+        if (!board.open(one) || digitCount(pair) != 2) {
+            continue;
+        }
+        for (int two = one + 1; two < kCellCount; ++two) {
+            if (!board.open(two) || board.candidates(two) != pair || sees(one, two)) {
+                continue;
+            }
+            for (const int linked :
+                 {firstDigit(pair), firstDigit(static_cast<DigitSet>(pair & (pair - 1)))}) {
+                const int other = firstDigit(static_cast<DigitSet>(pair & ~digitBit(linked)));
+                // A unit where the linked digit has two places, one seen by
+                // each cell of the pair: one of the pair must be the other
+                // digit.
+                for (int unit = 0; unit < kUnitCount; ++unit) {
+                    const unsigned positions = board.positions(unit, linked);
+                    if (std::popcount(positions) != 2) {
+                        continue;
+                    }
+                    const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
+                    const int a = cells[static_cast<std::size_t>(std::countr_zero(positions))];
+                    const int b = cells[static_cast<std::size_t>(31 - std::countl_zero(positions))];
+                    if (!((sees(a, one) && sees(b, two)) || (sees(a, two) && sees(b, one)))) {
+                        continue;
+                    }
+                    if (a == one || a == two || b == one || b == two) {
+                        continue;
+                    }
+                    Step step{Technique::WWing,
+                              withDigits(board, one) + " and " + withDigits(board, two) +
+                                  " joined by " + std::to_string(linked) + " in " + cellName(a) +
+                                  "-" + cellName(b),
+                              {},
+                              {}};
+                    eliminateSeenByAll(board, {one, two}, other, step.eliminations);
+                    if (!step.eliminations.empty()) {
+                        found.push_back(std::move(step));
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace novemra::reason
