@@ -32,6 +32,8 @@ constexpr std::array<Family, kTechniqueCount - 1> kFamilies{{
     {Technique::XYWing, findXYWings},
     {Technique::XYZWing, findXYZWings},
     {Technique::WWing, findWWings},
+    {Technique::EmptyRectangle, findEmptyRectangles},
+    {Technique::RemotePair, findRemotePairs},
     {Technique::NakedQuad, findNakedQuads},
     {Technique::HiddenQuad, findHiddenQuads},
     {Technique::Swordfish, findSwordfish},
@@ -39,8 +41,11 @@ constexpr std::array<Family, kTechniqueCount - 1> kFamilies{{
     {Technique::UniqueRectangle, findUniqueRectangles},
     {Technique::BugPlusOne, findBugPlusOne},
     {Technique::Jellyfish, findJellyfish},
+    {Technique::FinnedXWing, findFinnedXWings},
+    {Technique::FinnedSwordfish, findFinnedSwordfish},
     {Technique::XChain, findXChains},
     {Technique::XYChain, findXYChains},
+    {Technique::AlsXz, findAlsXz},
     {Technique::AlternatingChain, findAlternatingChains},
 }};
 

@@ -1,6 +1,7 @@
 // Basic fish: n rows (or columns) in which a digit lies only in the same n
 // columns (rows); the digit then leaves those columns everywhere else.
 #include <bit>
+#include <vector>
 
 #include "reason/techniques.hpp"
 
@@ -76,7 +77,112 @@ void findFishOfSize(const Board& board, int size, Technique technique, std::vect
     }
 }
 
+// A fish with fins: the base lines' candidates lie in the cover lines but
+// for a few cells (the fins) that share one box. Either a fin holds the
+// digit, or the fish does; a cover-line cell that sees every fin loses
+// the digit either way. Sashimi fish, whose base lines need a fin to have
+// two cover cells, are included.
+void findFinnedOfSize(const Board& board, int size, Technique technique, std::vector<Step>& found) {
+    for (int digit = 1; digit <= 9; ++digit) {
+        for (const bool byRows : {true, false}) {
+            const int base = byRows ? 0 : 9;
+            const auto cellAt = [byRows](int line, int crossing) {
+                return byRows ? line * 9 + crossing : crossing * 9 + line;
+            };
+            std::array<unsigned, 9> positions{};
+            unsigned usable = 0;
+            for (int line = 0; line < 9; ++line) {
+                positions[static_cast<std::size_t>(line)] = board.positions(base + line, digit);
+                const int count = std::popcount(positions[static_cast<std::size_t>(line)]);
+                if (count >= 1 && count <= size + 2) {
+                    usable |= 1U << line;
+                }
+            }
+            for (unsigned lines = 0; lines < 512; ++lines) {
+                if (std::popcount(lines) != size || (lines & ~usable) != 0) {
+                    continue;
+                }
+                unsigned all = 0;
+                for (int line = 0; line < 9; ++line) {
+                    if ((lines >> line & 1U) != 0) {
+                        all |= positions[static_cast<std::size_t>(line)];
+                    }
+                }
+                if (std::popcount(all) <= size || std::popcount(all) > size + 3) {
+                    continue;
+                }
+                for (unsigned cover = all; cover != 0; cover = (cover - 1) & all) {
+                    if (std::popcount(cover) != size) {
+                        continue;
+                    }
+                    // The fins, and whether every base line reaches the
+                    // cover and all fins share a box.
+                    std::vector<int> fins;
+                    bool shaped = true;
+                    for (int line = 0; line < 9 && shaped; ++line) {
+                        if ((lines >> line & 1U) == 0) {
+                            continue;
+                        }
+                        const unsigned mine = positions[static_cast<std::size_t>(line)];
+                        shaped = (mine & cover) != 0;
+                        for (int crossing = 0; crossing < 9; ++crossing) {
+                            if ((mine & ~cover) >> crossing & 1U) {
+                                fins.push_back(cellAt(line, crossing));
+                            }
+                        }
+                    }
+                    for (const int fin : fins) {
+                        shaped = shaped && boxOf(fin) == boxOf(fins.front());
+                    }
+                    if (!shaped || fins.empty()) {
+                        continue;
+                    }
+                    Step step{technique, {}, {}, {}};
+                    for (int other = 0; other < 9; ++other) {
+                        for (int crossing = 0; crossing < 9; ++crossing) {
+                            const int cell = cellAt(other, crossing);
+                            if ((lines >> other & 1U) != 0 || (cover >> crossing & 1U) == 0 ||
+                                !board.has(cell, digit)) {
+                                continue;
+                            }
+                            bool seesFins = true;
+                            for (const int fin : fins) {
+                                seesFins = seesFins && sees(cell, fin);
+                            }
+                            if (seesFins) {
+                                step.eliminations.push_back({static_cast<std::uint8_t>(cell),
+                                                             static_cast<std::uint8_t>(digit)});
+                            }
+                        }
+                    }
+                    if (step.eliminations.empty()) {
+                        continue;
+                    }
+                    std::string finNames;
+                    for (const int fin : fins) {
+                        if (!finNames.empty()) {
+                            finNames += ',';
+                        }
+                        finNames += cellName(fin);
+                    }
+                    step.reason = std::to_string(digit) + " in " +
+                                  lineList(byRows ? 'r' : 'c', lines) + " and " +
+                                  lineList(byRows ? 'c' : 'r', cover) + ", fins " + finNames;
+                    found.push_back(std::move(step));
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
+
+void findFinnedXWings(const Board& board, std::vector<Step>& found) {
+    findFinnedOfSize(board, 2, Technique::FinnedXWing, found);
+}
+void findFinnedSwordfish(const Board& board, std::vector<Step>& found) {
+    findFinnedOfSize(board, 3, Technique::FinnedSwordfish, found);
+}
 
 void findXWings(const Board& board, std::vector<Step>& found) {
     findFishOfSize(board, 2, Technique::XWing, found);

@@ -201,4 +201,66 @@ void findSimpleColouring(const Board& board, std::vector<Step>& found) {
     }
 }
 
+void findEmptyRectangles(const Board& board, std::vector<Step>& found) {
+    for (int digit = 1; digit <= 9; ++digit) {
+        for (int box = 0; box < 9; ++box) {
+            const unsigned inBox = board.positions(18 + box, digit);
+            if (std::popcount(inBox) < 2) {
+                continue;
+            }
+            for (int boxRow = 0; boxRow < 3; ++boxRow) {
+                for (int boxColumn = 0; boxColumn < 3; ++boxColumn) {
+                    // Box position k is row k / 3 and column k % 3.
+                    const unsigned cross = (7U << (3 * boxRow)) | (0x49U << boxColumn);
+                    const unsigned rowOnly = 7U << (3 * boxRow);
+                    const unsigned columnOnly = 0x49U << boxColumn;
+                    if ((inBox & ~cross) != 0 || (inBox & ~rowOnly) == 0 ||
+                        (inBox & ~columnOnly) == 0) {
+                        continue;
+                    }
+                    const int row = box / 3 * 3 + boxRow;
+                    const int column = box % 3 * 3 + boxColumn;
+                    // A conjugate pair in a line across the box's row or
+                    // column, its far end outside the box's band or stack.
+                    for (const bool alongColumn : {true, false}) {
+                        for (int line = 0; line < 9; ++line) {
+                            if (alongColumn ? line / 3 == box % 3 : line / 3 == box / 3) {
+                                continue;
+                            }
+                            const Pair p = pairIn(board, alongColumn ? 9 + line : line, digit);
+                            if (p.first < 0) {
+                                continue;
+                            }
+                            for (const auto& [near, far] :
+                                 {std::pair{p.first, p.second}, std::pair{p.second, p.first}}) {
+                                const bool meets =
+                                    alongColumn ? rowOf(near) == row : columnOf(near) == column;
+                                const bool outside = alongColumn ? rowOf(far) / 3 != box / 3
+                                                                 : columnOf(far) / 3 != box % 3;
+                                if (!meets || !outside) {
+                                    continue;
+                                }
+                                const int target =
+                                    alongColumn ? rowOf(far) * 9 + column : row * 9 + columnOf(far);
+                                if (!board.has(target, digit)) {
+                                    continue;
+                                }
+                                found.push_back({Technique::EmptyRectangle,
+                                                 std::to_string(digit) + " in " +
+                                                     unitName(18 + box) + " only in row " +
+                                                     std::to_string(row + 1) + " and column " +
+                                                     std::to_string(column + 1) + ", strong in " +
+                                                     cellName(near) + "-" + cellName(far),
+                                                 {},
+                                                 {{static_cast<std::uint8_t>(target),
+                                                   static_cast<std::uint8_t>(digit)}}});
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace novemra::reason

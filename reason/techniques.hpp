@@ -30,18 +30,24 @@ void findHiddenQuads(const Board& board, std::vector<Step>& found);
 void findXWings(const Board& board, std::vector<Step>& found);
 void findSwordfish(const Board& board, std::vector<Step>& found);
 void findJellyfish(const Board& board, std::vector<Step>& found);
+void findFinnedXWings(const Board& board, std::vector<Step>& found);
+void findFinnedSwordfish(const Board& board, std::vector<Step>& found);
 // single_digit.cpp
 void findSkyscrapers(const Board& board, std::vector<Step>& found);
 void findTwoStringKites(const Board& board, std::vector<Step>& found);
 void findSimpleColouring(const Board& board, std::vector<Step>& found);
+void findEmptyRectangles(const Board& board, std::vector<Step>& found);
 // wings.cpp
 void findXYWings(const Board& board, std::vector<Step>& found);
 void findXYZWings(const Board& board, std::vector<Step>& found);
 void findWWings(const Board& board, std::vector<Step>& found);
+void findRemotePairs(const Board& board, std::vector<Step>& found);
 // uniqueness.cpp: sound only for a puzzle with one solution, which is all
 // the explainer is given.
 void findUniqueRectangles(const Board& board, std::vector<Step>& found);
 void findBugPlusOne(const Board& board, std::vector<Step>& found);
+// als.cpp
+void findAlsXz(const Board& board, std::vector<Step>& found);
 // chains.cpp
 void findXChains(const Board& board, std::vector<Step>& found);
 void findXYChains(const Board& board, std::vector<Step>& found);

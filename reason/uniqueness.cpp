@@ -2,10 +2,120 @@
 // rectangle of type 1 and BUG+1. A pattern that would let two digits swap
 // freely cannot be completed, so whatever avoids it must hold.
 #include <bit>
+#include <vector>
 
 #include "reason/techniques.hpp"
 
 namespace novemra::reason {
+
+namespace {
+
+std::string cornerNames(const std::array<int, 4>& corners) {
+    std::string names;
+    for (const int cell : corners) {
+        if (!names.empty()) {
+            names += ',';
+        }
+        names += cellName(cell);
+    }
+    return names;
+}
+
+Elimination eliminationOf(int cell, int digit) {
+    return {static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)};
+}
+
+// The units two cells share.
+std::vector<int> sharedUnits(int a, int b) {
+    std::vector<int> units;
+    if (rowOf(a) == rowOf(b)) {
+        units.push_back(rowOf(a));
+    }
+    if (columnOf(a) == columnOf(b)) {
+        units.push_back(9 + columnOf(a));
+    }
+    if (boxOf(a) == boxOf(b)) {
+        units.push_back(18 + boxOf(a));
+    }
+    return units;
+}
+
+// A rectangle whose floor (the corners holding just the pair) is two cells
+// and whose roof (the other two) shares a line: types 2, 3 and 4.
+void roofTypes(const Board& board, const std::array<int, 4>& corners, DigitSet pair, int roofA,
+               int roofB, std::vector<Step>& found) {
+    const std::string rectangle = digitList(pair) + " in " + cornerNames(corners);
+    const auto extraA = static_cast<DigitSet>(board.candidates(roofA) & ~pair);
+    const auto extraB = static_cast<DigitSet>(board.candidates(roofB) & ~pair);
+    // Type 2: one extra digit, the same in both: one of them holds it.
+    if (extraA == extraB && digitCount(extraA) == 1) {
+        Step step{Technique::UniqueRectangle,
+                  "type 2: " + rectangle + ", extra " + digitList(extraA),
+                  {},
+                  {}};
+        eliminateSeenByAll(board, {roofA, roofB}, firstDigit(extraA), step.eliminations);
+        if (!step.eliminations.empty()) {
+            found.push_back(std::move(step));
+        }
+    }
+    for (const int unit : sharedUnits(roofA, roofB)) {
+        const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
+        // Type 4: a digit of the pair only in the roof within a unit it
+        // shares: the roof cannot hold the other digit.
+        for (const int digit :
+             {firstDigit(pair), firstDigit(static_cast<DigitSet>(pair & (pair - 1)))}) {
+            if (std::popcount(board.positions(unit, digit)) != 2) {
+                continue;
+            }
+            const int other = firstDigit(static_cast<DigitSet>(pair & ~digitBit(digit)));
+            Step step{Technique::UniqueRectangle,
+                      "type 4: " + rectangle + ", " + std::to_string(digit) +
+                          " only in the roof of " + unitName(unit),
+                      {},
+                      {}};
+            for (const int roof : {roofA, roofB}) {
+                if (board.has(roof, other)) {
+                    step.eliminations.push_back(eliminationOf(roof, other));
+                }
+            }
+            if (!step.eliminations.empty()) {
+                found.push_back(std::move(step));
+            }
+        }
+        // Type 3: the roof's extra digits are two, and another cell of the
+        // unit holds just those: a naked pair with the roof.
+        const auto extras = static_cast<DigitSet>(extraA | extraB);
+        if (digitCount(extras) != 2) {
+            continue;
+        }
+        for (const std::uint8_t partner : cells) {
+            if (partner == roofA || partner == roofB || !board.open(partner) ||
+                board.candidates(partner) != extras) {
+                continue;
+            }
+            Step step{Technique::UniqueRectangle,
+                      "type 3: " + rectangle + ", extras " + digitList(extras) + " with " +
+                          cellName(partner) + " in " + unitName(unit),
+                      {},
+                      {}};
+            for (const std::uint8_t cell : cells) {
+                if (cell == roofA || cell == roofB || cell == partner) {
+                    continue;
+                }
+                for (int digit = 1; digit <= 9; ++digit) {
+                    if ((extras & digitBit(digit)) != 0 && board.has(cell, digit)) {
+                        step.eliminations.push_back(eliminationOf(cell, digit));
+                    }
+                }
+            }
+            if (!step.eliminations.empty()) {
+                found.push_back(std::move(step));
+            }
+        }
+    }
+}
+
+}  // namespace
 
 void findUniqueRectangles(const Board& board, std::vector<Step>& found) {
     for (int r1 = 0; r1 < 9; ++r1) {
@@ -26,39 +136,28 @@ void findUniqueRectangles(const Board& board, std::vector<Step>& found) {
                     if (digitCount(common) != 2) {
                         continue;
                     }
-                    int extra = -1;
-                    int pairs = 0;
+                    std::vector<int> roof;
                     for (const int cell : corners) {
-                        if (board.candidates(cell) == common) {
-                            ++pairs;
-                        } else {
-                            extra = cell;
+                        if (board.candidates(cell) != common) {
+                            roof.push_back(cell);
                         }
                     }
-                    if (pairs != 3) {
-                        continue;
-                    }
-                    std::string others;
-                    for (const int cell : corners) {
-                        if (cell != extra) {
-                            if (!others.empty()) {
-                                others += ',';
+                    if (roof.size() == 1) {
+                        // Type 1: the one corner with more loses the pair.
+                        Step step{Technique::UniqueRectangle,
+                                  "type 1: " + digitList(common) + " in " + cornerNames(corners),
+                                  {},
+                                  {}};
+                        for (int digit = 1; digit <= 9; ++digit) {
+                            if ((common & digitBit(digit)) != 0) {
+                                step.eliminations.push_back(eliminationOf(roof[0], digit));
                             }
-                            others += cellName(cell);
                         }
+                        found.push_back(std::move(step));
+                    } else if (roof.size() == 2 && (rowOf(roof[0]) == rowOf(roof[1]) ||
+                                                    columnOf(roof[0]) == columnOf(roof[1]))) {
+                        roofTypes(board, corners, common, roof[0], roof[1], found);
                     }
-                    Step step{Technique::UniqueRectangle,
-                              digitList(common) + " in " + others + " and " + cellName(extra) +
-                                  ", which would swap freely",
-                              {},
-                              {}};
-                    for (int digit = 1; digit <= 9; ++digit) {
-                        if ((common & digitBit(digit)) != 0) {
-                            step.eliminations.push_back({static_cast<std::uint8_t>(extra),
-                                                         static_cast<std::uint8_t>(digit)});
-                        }
-                    }
-                    found.push_back(std::move(step));
                 }
             }
         }

@@ -1,7 +1,9 @@
 // Wings: a pivot and two pincers that between them force a digit into one
 // of the pincers (XY-Wing, XYZ-Wing), or two equal pairs joined by a
 // conjugate pair (W-Wing).
+#include <array>
 #include <bit>
+#include <vector>
 
 #include "reason/techniques.hpp"
 
@@ -110,6 +112,79 @@ void findWWings(const Board& board, std::vector<Step>& found) {
                     if (!step.eliminations.empty()) {
                         found.push_back(std::move(step));
                     }
+                }
+            }
+        }
+    }
+}
+
+void findRemotePairs(const Board& board, std::vector<Step>& found) {
+    for (int a = 1; a <= 9; ++a) {
+        for (int b = a + 1; b <= 9; ++b) {
+            const auto pair = static_cast<DigitSet>(digitBit(a) | digitBit(b));
+            // The cells holding just this pair, coloured along the peers
+            // that hold it too: neighbours take opposite digits.
+            std::array<int, kCellCount> colour{};
+            for (int start = 0; start < kCellCount; ++start) {
+                if (!board.open(start) || board.candidates(start) != pair ||
+                    colour[static_cast<std::size_t>(start)] != 0) {
+                    continue;
+                }
+                std::vector<int> component{start};
+                colour[static_cast<std::size_t>(start)] = 1;
+                bool twoColoured = true;
+                for (std::size_t at = 0; at < component.size(); ++at) {
+                    const int cell = component[at];
+                    for (int other = 0; other < kCellCount; ++other) {
+                        if (!sees(cell, other) || !board.open(other) ||
+                            board.candidates(other) != pair) {
+                            continue;
+                        }
+                        const int want = 3 - colour[static_cast<std::size_t>(cell)];
+                        if (colour[static_cast<std::size_t>(other)] == 0) {
+                            colour[static_cast<std::size_t>(other)] = want;
+                            component.push_back(other);
+                        } else if (colour[static_cast<std::size_t>(other)] != want) {
+                            twoColoured = false;
+                        }
+                    }
+                }
+                if (!twoColoured || component.size() < 4) {
+                    continue;
+                }
+                std::string names;
+                for (const int cell : component) {
+                    if (!names.empty()) {
+                        names += ',';
+                    }
+                    names += cellName(cell);
+                }
+                Step step{
+                    Technique::RemotePair, digitList(pair) + " alternating in " + names, {}, {}};
+                for (int cell = 0; cell < kCellCount; ++cell) {
+                    if (!board.open(cell) || (board.candidates(cell) & pair) == 0 ||
+                        board.candidates(cell) == pair) {
+                        continue;
+                    }
+                    bool seesFirst = false;
+                    bool seesSecond = false;
+                    for (const int member : component) {
+                        const bool first = colour[static_cast<std::size_t>(member)] == 1;
+                        seesFirst = seesFirst || (first && sees(cell, member));
+                        seesSecond = seesSecond || (!first && sees(cell, member));
+                    }
+                    if (!seesFirst || !seesSecond) {
+                        continue;
+                    }
+                    for (const int digit : {a, b}) {
+                        if (board.has(cell, digit)) {
+                            step.eliminations.push_back({static_cast<std::uint8_t>(cell),
+                                                         static_cast<std::uint8_t>(digit)});
+                        }
+                    }
+                }
+                if (!step.eliminations.empty()) {
+                    found.push_back(std::move(step));
                 }
             }
         }

@@ -28,7 +28,7 @@ constexpr const char* kFirstStepUnfair = "Hidden single: r8c8=1 (the only 1 in c
 TEST(Reasoning, RateWritesLevelScoreAndHardestTechnique) {
     const testing::CapturedRun run = runCaptured(kProgram, {"--rate", kUnfair});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "unfair 982 Alternating inference chain\n");
+    EXPECT_EQ(run.out, "unfair 1034 ALS-XZ\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -61,7 +61,7 @@ TEST(Reasoning, EachPuzzleOfAFileGetsItsLineAndTheStatusIsAsSolves) {
     ::unlink(path.c_str());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out,
-              "unfair 982 Alternating inference chain\nseveral solutions\n"
+              "unfair 1034 ALS-XZ\nseveral solutions\n"
               "unsolvable: r1c1 and r1c2 both hold 5\n");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <string>
@@ -39,35 +40,53 @@ std::set<std::string> effectsOf(const Step& step) {
     return effects;
 }
 
-// Every step of a made puzzle agrees with the solution (no technique
-// proposed a step the solution contradicts), the steps fill the grid, and
-// each line names exactly its step's effects.
-TEST(Explainer, EveryStepOfManyMadePuzzlesAgreesWithTheSolution) {
+// Every step agrees with the solution (no technique proposed a step the
+// solution contradicts), the steps fill the grid, and each line names
+// exactly its step's effects. Returns the level.
+Level checkedLevel(const CellValues& puzzle) {
+    const Explanation explanation = explain(puzzle);
+    EXPECT_EQ(explanation.outcome, Explanation::Outcome::Solved) << testing::textOf(puzzle);
+    EXPECT_EQ(explanation.rejected, 0) << testing::textOf(puzzle);
+    CellValues filled = puzzle;
+    for (const Step& step : explanation.steps) {
+        for (const Placement& p : step.placements) {
+            EXPECT_EQ(explanation.solution[p.cell], p.digit) << stepLine(step);
+            filled[p.cell] = p.digit;
+        }
+        for (const Elimination& e : step.eliminations) {
+            EXPECT_NE(explanation.solution[e.cell], e.digit) << stepLine(step);
+        }
+        EXPECT_EQ(namedEffects(stepLine(step)), effectsOf(step)) << stepLine(step);
+    }
+    EXPECT_EQ(filled, explanation.solution) << testing::textOf(puzzle);
+    return explanation.level;
+}
+
+TEST(Explainer, EveryStepOfAThousandMadePuzzlesAgreesWithTheSolution) {
     SeededRandom random(32);
     std::array<int, 5> levels{};
-    for (int made = 0; made < 400; ++made) {
-        const CellValues puzzle = testing::minimalPuzzle(random);
-        const Explanation explanation = explain(puzzle);
-        ASSERT_EQ(explanation.outcome, Explanation::Outcome::Solved) << testing::textOf(puzzle);
-        ASSERT_EQ(explanation.rejected, 0) << testing::textOf(puzzle);
-        CellValues filled = puzzle;
-        for (const Step& step : explanation.steps) {
-            for (const Placement& p : step.placements) {
-                ASSERT_EQ(explanation.solution[p.cell], p.digit);
-                filled[p.cell] = p.digit;
-            }
-            for (const Elimination& e : step.eliminations) {
-                ASSERT_NE(explanation.solution[e.cell], e.digit);
-            }
-            ASSERT_EQ(namedEffects(stepLine(step)), effectsOf(step)) << stepLine(step);
-        }
-        ASSERT_EQ(filled, explanation.solution) << testing::textOf(puzzle);
-        ++levels[static_cast<std::size_t>(explanation.level)];
+    for (int made = 0; made < 1000 && !HasFailure(); ++made) {
+        ++levels[static_cast<std::size_t>(checkedLevel(testing::minimalPuzzle(random)))];
     }
     // Made this way, most puzzles are easy or medium, and some harder.
     EXPECT_GT(levels[0], 0);
     EXPECT_GT(levels[1], 0);
     EXPECT_GT(levels[2] + levels[3] + levels[4], 0);
+}
+
+// The same on puzzles from the public sets rated hard, unfair and extreme.
+TEST(Explainer, EveryStepOfHardPublishedPuzzlesAgreesWithTheSolution) {
+    std::ifstream in(NOVEMRA_REASON_PUZZLES);
+    ASSERT_TRUE(in.good()) << NOVEMRA_REASON_PUZZLES;
+    std::array<int, 5> levels{};
+    for (std::string line; std::getline(in, line) && !HasFailure();) {
+        if (line.size() >= 81 && line[0] != '#') {
+            ++levels[static_cast<std::size_t>(checkedLevel(valuesOf(line)))];
+        }
+    }
+    EXPECT_GE(levels[2], 50);
+    EXPECT_GE(levels[3], 30);
+    EXPECT_GE(levels[4], 100);
 }
 
 // The same puzzle gets the same rating however it is relabelled, its rows,
