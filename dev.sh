@@ -99,7 +99,7 @@ build() {  # build DIR [cmake options...]
 }
 
 sources() {
-    find app bench console print puzzle reason solver tests -name '*.cpp' -o -name '*.hpp'
+    find app bench console generate print puzzle reason solver tests -name '*.cpp' -o -name '*.hpp'
 }
 
 case "${1:-}" in

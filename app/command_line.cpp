@@ -17,6 +17,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: novemra [PUZZLE | -f FILE]\n"
     "       novemra --solve | --explain | --rate (PUZZLE | -f FILE)\n"
+    "       novemra --generate [N] [--level L] [--symmetry S] [--seed N]\n"
     "       novemra --help | --version\n"
     "Watch a backtracking search solve Sudoku in the terminal.\n"
     "\n"
@@ -41,6 +42,11 @@ constexpr const char* kUsage =
     "                   technique first, one line a step, then the solution\n"
     "      --rate       no screen: each puzzle's level (easy, medium, hard,\n"
     "                   unfair, extreme), score and hardest technique\n"
+    "      --generate [N]  make N puzzles (1), one a line, '.' for a blank:\n"
+    "                   each with one solution, and minimal\n"
+    "      --level L    easy, medium, hard, unfair or extreme (default any)\n"
+    "      --symmetry S none, rotate180, rotate90, mirror, diagonal, random\n"
+    "      --seed N     the same puzzles again; --verbose names a fresh one\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
@@ -60,6 +66,19 @@ CommandLine unknown(std::string_view argument) {
     return refuse("unknown argument '" + shownText(argument) + "'; try 'novemra --help'");
 }
 
+// A whole number of up to 19 digits, or nothing.
+std::optional<std::uint64_t> wholeNumber(std::string_view text) {
+    if (text.empty() || text.size() > 19 ||
+        text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char ch : text) {
+        value = value * 10 + static_cast<std::uint64_t>(ch - '0');
+    }
+    return value;
+}
+
 }  // namespace
 
 CommandLine readCommandLine(std::span<const char* const> arguments) {
@@ -75,11 +94,25 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     argv.push_back(nullptr);
     const int argc = static_cast<int>(argv.size() - 1);
 
-    enum : int { kSolveOption = 256, kExplainOption, kRateOption };
+    enum : int {
+        kSolveOption = 256,
+        kExplainOption,
+        kRateOption,
+        kGenerateOption,
+        kLevelOption,
+        kSymmetryOption,
+        kSeedOption,
+        kVerboseOption
+    };
     static const option kOptions[] = {{"file", required_argument, nullptr, 'f'},
                                       {"solve", no_argument, nullptr, kSolveOption},
                                       {"explain", no_argument, nullptr, kExplainOption},
                                       {"rate", no_argument, nullptr, kRateOption},
+                                      {"generate", optional_argument, nullptr, kGenerateOption},
+                                      {"level", required_argument, nullptr, kLevelOption},
+                                      {"symmetry", required_argument, nullptr, kSymmetryOption},
+                                      {"seed", required_argument, nullptr, kSeedOption},
+                                      {"verbose", no_argument, nullptr, kVerboseOption},
                                       {"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};
@@ -87,6 +120,9 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     bool help = false;
     bool version = false;
     int reasoningOptions = 0;
+    bool generating = false;
+    CommandLine::Generate making;
+    const char* makingOption = nullptr;
     std::optional<CommandLine> refused;
     const auto refuseOnce = [&refused](CommandLine refusal) {
         if (!refused) {
@@ -119,6 +155,49 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
             case kRateOption:
                 result.reasoning = CommandLine::Reasoning::Rate;
                 ++reasoningOptions;
+                break;
+            case kGenerateOption:
+                generating = true;
+                if (optarg != nullptr) {
+                    const auto count = wholeNumber(optarg);
+                    if (!count || *count == 0 || *count > 1'000'000'000) {
+                        refuseOnce(refuse("--generate takes a number of puzzles from 1, not '" +
+                                          shownText(optarg) + "'"));
+                    } else {
+                        making.count = static_cast<long>(*count);
+                    }
+                }
+                break;
+            case kLevelOption:
+                if (!(making.level = generate::levelNamed(optarg))) {
+                    refuseOnce(refuse("--level takes easy, medium, hard, unfair or extreme, not '" +
+                                      shownText(optarg) + "'"));
+                }
+                makingOption = "--level";
+                break;
+            case kSymmetryOption:
+                if (const auto symmetry = generate::symmetryNamed(optarg)) {
+                    making.symmetry = *symmetry;
+                } else {
+                    refuseOnce(
+                        refuse("--symmetry takes none, rotate180, rotate90, mirror, "
+                               "diagonal or random, not '" +
+                               shownText(optarg) + "'"));
+                }
+                makingOption = "--symmetry";
+                break;
+            case kSeedOption:
+                if (const auto seed = wholeNumber(optarg)) {
+                    making.seed = *seed;
+                } else {
+                    refuseOnce(
+                        refuse("--seed takes a whole number, not '" + shownText(optarg) + "'"));
+                }
+                makingOption = "--seed";
+                break;
+            case kVerboseOption:
+                making.verbose = true;
+                makingOption = "--verbose";
                 break;
             case 'f':
                 if (result.file) {
@@ -162,6 +241,16 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     }
     for (int at = optind; at < argc; ++at) {
         const std::string_view argument = argv[static_cast<std::size_t>(at)];
+        // --generate's count.
+        if (generating && at == optind && argument.size() <= 9 &&
+            argument.find_first_not_of("0123456789") == std::string_view::npos) {
+            making.count = static_cast<long>(wholeNumber(argument).value_or(0));
+            if (making.count == 0) {
+                refuseOnce(refuse("--generate takes a number of puzzles from 1, not '" +
+                                  shownText(argument) + "'"));
+            }
+            continue;
+        }
         int cells = 0;
         std::optional<StoredPuzzle> puzzle = puzzleFromText(argument, cells);
         if (cells == 0) {
@@ -182,11 +271,20 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     if (refused) {
         return *refused;
     }
-    const int modes = (result.solveOnly ? 1 : 0) + reasoningOptions;
-    if (modes > 1) {
-        return refuse("one of --solve, --explain and --rate at a time; try 'novemra --help'");
+    if (generating) {
+        result.generate = making;
+    } else if (makingOption != nullptr) {
+        return refuse(std::string(makingOption) + " goes with --generate; try 'novemra --help'");
     }
-    if (modes == 1 && !result.puzzle && !result.file) {
+    if (generating && (result.puzzle || result.file)) {
+        return refuse("--generate takes no puzzle; try 'novemra --help'");
+    }
+    const int modes = (result.solveOnly ? 1 : 0) + reasoningOptions + (generating ? 1 : 0);
+    if (modes > 1) {
+        return refuse(
+            "one of --solve, --explain, --rate and --generate at a time; try 'novemra --help'");
+    }
+    if (modes == 1 && !generating && !result.puzzle && !result.file) {
         const char* mode = result.solveOnly                                      ? "--solve"
                            : result.reasoning == CommandLine::Reasoning::Explain ? "--explain"
                                                                                  : "--rate";

@@ -1,11 +1,13 @@
 // What the program does with its arguments before it touches the terminal.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "console/shown_text.hpp"
+#include "generate/generator.hpp"
 #include "puzzle/test_puzzles.hpp"
 
 namespace novemra {
@@ -27,6 +29,17 @@ struct CommandLine {
     // puzzle's level, on standard output, without the terminal.
     enum class Reasoning { None, Explain, Rate };
     Reasoning reasoning = Reasoning::None;
+    // --generate [N]: make N puzzles, of --level (any when not given), with
+    // --symmetry, from --seed (a fresh one when not given, named on
+    // standard error with --verbose).
+    struct Generate {
+        long count = 1;
+        std::optional<reason::Level> level;
+        generate::Symmetry symmetry = generate::Symmetry::None;
+        std::optional<std::uint64_t> seed;
+        bool verbose = false;
+    };
+    std::optional<Generate> generate;
 };
 
 // Reads argv[1..] with the usual option forms (-fFILE, --file=FILE, "--"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/command_line.hpp"
+#include "app/generate_output.hpp"
 #include "app/given_puzzles.hpp"
 #include "app/program_state.hpp"
 #include "app/reasoning_output.hpp"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case novemra::CommandLine::Action::Run:
             break;
+    }
+    if (command.generate) {
+        return novemra::generateWithoutScreen(*command.generate, stdout, stderr);
     }
     if (command.reasoning != novemra::CommandLine::Reasoning::None) {
         std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);

@@ -44,7 +44,7 @@ std::vector<AlmostLockedSet> almostLockedSets(const Board& board) {
     for (int unit = 0; unit < kUnitCount; ++unit) {
         const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
         for (unsigned chosen = 1; chosen < 512; ++chosen) {
-            const int size = std::popcount(chosen);
+            const int size = bitCount(chosen);
             if (size > kLargestSet) {
                 continue;
             }

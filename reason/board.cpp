@@ -46,6 +46,10 @@ std::string unitName(int unit) {
 Board Board::fromPuzzle(const CellValues& puzzle) {
     Board board;
     board.candidates_.fill(kAllDigits);
+    for (auto& unit : board.positions_) {
+        unit.fill(0x1FF);
+    }
+    board.openCells_.fill(0x1FF);
     board.openCount_ = kCellCount;
     for (int cell = 0; cell < kCellCount; ++cell) {
         const int digit = puzzle[static_cast<std::size_t>(cell)];
@@ -56,22 +60,34 @@ Board Board::fromPuzzle(const CellValues& puzzle) {
     return board;
 }
 
-unsigned Board::positions(int unit, int digit) const {
-    unsigned found = 0;
-    const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
-    for (std::size_t k = 0; k < cells.size(); ++k) {
-        if (has(cells[k], digit)) {
-            found |= 1U << k;
-        }
+void Board::eliminate(int cell, int digit) {
+    const auto at = static_cast<std::size_t>(cell);
+    if ((candidates_[at] & digitBit(digit)) == 0) {
+        return;
     }
-    return found;
+    candidates_[at] &= static_cast<DigitSet>(~digitBit(digit));
+    const int row = rowOf(cell);
+    const int column = columnOf(cell);
+    const auto d = static_cast<std::size_t>(digit);
+    positions_[static_cast<std::size_t>(row)][d] &= static_cast<std::uint16_t>(~(1U << column));
+    positions_[static_cast<std::size_t>(9 + column)][d] &= static_cast<std::uint16_t>(~(1U << row));
+    positions_[static_cast<std::size_t>(18 + boxOf(cell))][d] &=
+        static_cast<std::uint16_t>(~(1U << (row % 3 * 3 + column % 3)));
 }
 
 void Board::place(int cell, int digit) {
     const auto at = static_cast<std::size_t>(cell);
+    for (int other = 1; other <= 9; ++other) {
+        eliminate(cell, other);
+    }
     values_[at] = static_cast<std::int8_t>(digit);
-    candidates_[at] = 0;
     --openCount_;
+    const int row = rowOf(cell);
+    const int column = columnOf(cell);
+    openCells_[static_cast<std::size_t>(row)] &= static_cast<std::uint16_t>(~(1U << column));
+    openCells_[static_cast<std::size_t>(9 + column)] &= static_cast<std::uint16_t>(~(1U << row));
+    openCells_[static_cast<std::size_t>(18 + boxOf(cell))] &=
+        static_cast<std::uint16_t>(~(1U << (row % 3 * 3 + column % 3)));
     for (const int unit : {rowOf(cell), 9 + columnOf(cell), 18 + boxOf(cell)}) {
         for (const std::uint8_t peer : kUnits[static_cast<std::size_t>(unit)]) {
             eliminate(peer, digit);

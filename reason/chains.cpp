@@ -59,7 +59,7 @@ class ChainSearch {
         if (links_ != Links::TwoDigitCells) {
             for (const int unit : {rowOf(cell), 9 + columnOf(cell), 18 + boxOf(cell)}) {
                 const unsigned positions = board_.positions(unit, digit);
-                if (std::popcount(positions) == 2) {
+                if (bitCount(positions) == 2) {
                     const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
                     const int a = cells[static_cast<std::size_t>(std::countr_zero(positions))];
                     const int b = cells[static_cast<std::size_t>(31 - std::countl_zero(positions))];

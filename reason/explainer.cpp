@@ -99,7 +99,7 @@ int unlocked(Board board, int cell, int digit) {
         for (int unit = 0; unit < kUnitCount; ++unit) {
             for (int d = 1; d <= 9; ++d) {
                 const unsigned positions = board.positions(unit, d);
-                if (std::popcount(positions) == 1) {
+                if (bitCount(positions) == 1) {
                     board.place(kUnits[static_cast<std::size_t>(unit)]
                                       [static_cast<std::size_t>(std::countr_zero(positions))],
                                 d);
@@ -169,7 +169,7 @@ std::string whyUnsolvable(const CellValues& puzzle) {
 
 }  // namespace
 
-Explanation explain(const CellValues& puzzle) {
+Explanation explain(const CellValues& puzzle, Level stopAbove) {
     Explanation result;
     const CompletionCount counted = countCompletions(puzzle, 2, result.solution);
     if (counted.clash || counted.completions == 0) {
@@ -194,6 +194,11 @@ Explanation explain(const CellValues& puzzle) {
     while (board.openCount() > 0) {
         bool moved = false;
         for (const Family& family : kFamilies) {
+            if (techniqueInfo(family.technique).level > stopAbove) {
+                result.stoppedAbove = true;
+                useRound(family.technique);
+                return result;
+            }
             std::vector<Step> found;
             family.find(board, found);
             for (Step& step : found) {
@@ -214,6 +219,11 @@ Explanation explain(const CellValues& puzzle) {
             }
         }
         if (!moved) {
+            if (stopAbove < Level::Extreme) {
+                result.stoppedAbove = true;
+                useRound(Technique::Trial);
+                return result;
+            }
             Step step = trial(board, result.solution);
             apply(board, step);
             result.steps.push_back(std::move(step));

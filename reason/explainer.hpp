@@ -27,6 +27,9 @@ struct Explanation {
     // Steps that a technique proposed but the solution contradicts: always
     // 0 unless a technique is wrong; such steps are left out.
     int rejected = 0;
+    // The explanation stopped where the next step needed a technique above
+    // the level asked for: level and hardest name that technique.
+    bool stoppedAbove = false;
 };
 
 // Explains the puzzle (81 values, 0 a blank). Each round tries the
@@ -35,6 +38,8 @@ struct Explanation {
 // every relabelling, row, column, band and stack swap and transposition of
 // the puzzle. When none moves, a trial places the solution's digits in the
 // cells whose digit unlocks the most singles.
-Explanation explain(const CellValues& puzzle);
+// With stopAbove, it stops at the first step that needs a technique of a
+// higher level (for a generator that wants puzzles of one level).
+Explanation explain(const CellValues& puzzle, Level stopAbove = Level::Extreme);
 
 }  // namespace novemra::reason

@@ -31,13 +31,14 @@ void findFishOfSize(const Board& board, int size, Technique technique, std::vect
             unsigned candidatesLines = 0;
             for (int line = 0; line < 9; ++line) {
                 positions[static_cast<std::size_t>(line)] = board.positions(base + line, digit);
-                const int count = std::popcount(positions[static_cast<std::size_t>(line)]);
+                const int count = bitCount(positions[static_cast<std::size_t>(line)]);
                 if (count >= 2 && count <= size) {
                     candidatesLines |= 1U << line;
                 }
             }
-            for (unsigned lines = 0; lines < 512; ++lines) {
-                if (std::popcount(lines) != size || (lines & ~candidatesLines) != 0) {
+            for (unsigned lines = (0U - candidatesLines) & candidatesLines; lines != 0;
+                 lines = (lines - candidatesLines) & candidatesLines) {
+                if (bitCount(lines) != size) {
                     continue;
                 }
                 unsigned cover = 0;
@@ -46,7 +47,7 @@ void findFishOfSize(const Board& board, int size, Technique technique, std::vect
                         cover |= positions[static_cast<std::size_t>(line)];
                     }
                 }
-                if (std::popcount(cover) != size) {
+                if (bitCount(cover) != size) {
                     continue;
                 }
                 Step step{technique,
@@ -93,13 +94,14 @@ void findFinnedOfSize(const Board& board, int size, Technique technique, std::ve
             unsigned usable = 0;
             for (int line = 0; line < 9; ++line) {
                 positions[static_cast<std::size_t>(line)] = board.positions(base + line, digit);
-                const int count = std::popcount(positions[static_cast<std::size_t>(line)]);
+                const int count = bitCount(positions[static_cast<std::size_t>(line)]);
                 if (count >= 1 && count <= size + 2) {
                     usable |= 1U << line;
                 }
             }
-            for (unsigned lines = 0; lines < 512; ++lines) {
-                if (std::popcount(lines) != size || (lines & ~usable) != 0) {
+            for (unsigned lines = (0U - usable) & usable; lines != 0;
+                 lines = (lines - usable) & usable) {
+                if (bitCount(lines) != size) {
                     continue;
                 }
                 unsigned all = 0;
@@ -108,11 +110,11 @@ void findFinnedOfSize(const Board& board, int size, Technique technique, std::ve
                         all |= positions[static_cast<std::size_t>(line)];
                     }
                 }
-                if (std::popcount(all) <= size || std::popcount(all) > size + 3) {
+                if (bitCount(all) <= size || bitCount(all) > size + 3) {
                     continue;
                 }
                 for (unsigned cover = all; cover != 0; cover = (cover - 1) & all) {
-                    if (std::popcount(cover) != size) {
+                    if (bitCount(cover) != size) {
                         continue;
                     }
                     // The fins, and whether every base line reaches the

@@ -38,7 +38,7 @@ void findPointing(const Board& board, std::vector<Step>& found) {
         const int unit = 18 + box;
         for (int digit = 1; digit <= 9; ++digit) {
             const unsigned positions = board.positions(unit, digit);
-            if (std::popcount(positions) < 2) {
+            if (bitCount(positions) < 2) {
                 continue;
             }
             // Box position k is row k / 3 and column k % 3 of the box.
@@ -48,11 +48,11 @@ void findPointing(const Board& board, std::vector<Step>& found) {
             const unsigned columns = ((positions & 0x49) != 0 ? 1U : 0U) |
                                      ((positions & 0x92) != 0 ? 2U : 0U) |
                                      ((positions & 0x124) != 0 ? 4U : 0U);
-            if (std::popcount(rows) == 1) {
+            if (bitCount(rows) == 1) {
                 lockedIn(board, Technique::Pointing, unit, box / 3 * 3 + std::countr_zero(rows),
                          digit, found);
             }
-            if (std::popcount(columns) == 1) {
+            if (bitCount(columns) == 1) {
                 lockedIn(board, Technique::Pointing, unit,
                          9 + box % 3 * 3 + std::countr_zero(columns), digit, found);
             }
@@ -64,13 +64,13 @@ void findClaiming(const Board& board, std::vector<Step>& found) {
     for (int line = 0; line < 18; ++line) {
         for (int digit = 1; digit <= 9; ++digit) {
             const unsigned positions = board.positions(line, digit);
-            if (std::popcount(positions) < 2) {
+            if (bitCount(positions) < 2) {
                 continue;
             }
             const unsigned thirds = ((positions & 0x7) != 0 ? 1U : 0U) |
                                     ((positions & 0x38) != 0 ? 2U : 0U) |
                                     ((positions & 0x1C0) != 0 ? 4U : 0U);
-            if (std::popcount(thirds) != 1) {
+            if (bitCount(thirds) != 1) {
                 continue;
             }
             const int third = std::countr_zero(thirds);

@@ -17,7 +17,7 @@ struct Pair {
 
 Pair pairIn(const Board& board, int unit, int digit) {
     const unsigned positions = board.positions(unit, digit);
-    if (std::popcount(positions) != 2) {
+    if (bitCount(positions) != 2) {
         return {};
     }
     const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
@@ -205,7 +205,7 @@ void findEmptyRectangles(const Board& board, std::vector<Step>& found) {
     for (int digit = 1; digit <= 9; ++digit) {
         for (int box = 0; box < 9; ++box) {
             const unsigned inBox = board.positions(18 + box, digit);
-            if (std::popcount(inBox) < 2) {
+            if (bitCount(inBox) < 2) {
                 continue;
             }
             for (int boxRow = 0; boxRow < 3; ++boxRow) {

@@ -7,15 +7,13 @@ namespace novemra::reason {
 
 void findFullHouses(const Board& board, std::vector<Step>& found) {
     for (int unit = 0; unit < kUnitCount; ++unit) {
-        int openCell = -1;
-        int openCells = 0;
-        for (const std::uint8_t cell : kUnits[static_cast<std::size_t>(unit)]) {
-            if (board.open(cell)) {
-                openCell = cell;
-                ++openCells;
-            }
+        const unsigned open = board.openIn(unit);
+        if (bitCount(open) != 1) {
+            continue;
         }
-        if (openCells == 1 && digitCount(board.candidates(openCell)) == 1) {
+        const int openCell = kUnits[static_cast<std::size_t>(unit)]
+                                   [static_cast<std::size_t>(std::countr_zero(open))];
+        if (digitCount(board.candidates(openCell)) == 1) {
             const int digit = firstDigit(board.candidates(openCell));
             found.push_back(
                 {Technique::FullHouse,
@@ -45,7 +43,7 @@ void findHiddenSingles(const Board& board, std::vector<Step>& found) {
             const int unit = kind * 9 + index;
             for (int digit = 1; digit <= 9; ++digit) {
                 const unsigned positions = board.positions(unit, digit);
-                if (std::popcount(positions) != 1) {
+                if (bitCount(positions) != 1) {
                     continue;
                 }
                 const int cell = kUnits[static_cast<std::size_t>(unit)]

@@ -8,11 +8,12 @@ namespace novemra::reason {
 
 namespace {
 
-// Every set of `size` bits among the low nine (as bit masks), in order.
+// Every set of `size` bits among those of within (as bit masks), in
+// ascending order.
 template <typename Visit>
-void forEachSubset(int size, Visit&& visit) {
-    for (unsigned set = 0; set < 512; ++set) {
-        if (std::popcount(set) == size) {
+void forEachSubset(unsigned within, int size, Visit&& visit) {
+    for (unsigned set = (0U - within) & within; set != 0; set = (set - within) & within) {
+        if (bitCount(set) == size) {
             visit(set);
         }
     }
@@ -28,17 +29,22 @@ constexpr std::array<Technique, 5> kHidden{Technique::HiddenPair, Technique::Hid
 void findNaked(const Board& board, int size, std::vector<Step>& found) {
     for (int unit = 0; unit < kUnitCount; ++unit) {
         const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
+        // The open cells, and those with few enough digits to be in the
+        // subset.
         unsigned openCells = 0;
+        unsigned fitting = 0;
         for (std::size_t k = 0; k < cells.size(); ++k) {
-            openCells |= (board.open(cells[k]) ? 1U : 0U) << k;
+            if (board.open(cells[k])) {
+                openCells |= 1U << k;
+                if (digitCount(board.candidates(cells[k])) <= size) {
+                    fitting |= 1U << k;
+                }
+            }
         }
-        if (std::popcount(openCells) <= size) {
+        if (bitCount(openCells) <= size || bitCount(fitting) < size) {
             continue;
         }
-        forEachSubset(size, [&](unsigned chosen) {
-            if ((chosen & ~openCells) != 0) {
-                return;
-            }
+        forEachSubset(fitting, size, [&](unsigned chosen) {
             DigitSet digits = 0;
             for (std::size_t k = 0; k < cells.size(); ++k) {
                 if ((chosen >> k & 1U) != 0) {
@@ -73,29 +79,33 @@ void findNaked(const Board& board, int size, std::vector<Step>& found) {
 void findHidden(const Board& board, int size, std::vector<Step>& found) {
     for (int unit = 0; unit < kUnitCount; ++unit) {
         const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];
+        // The digits still to place, and those in few enough cells to be
+        // in the subset.
         std::array<unsigned, 10> positions{};
         DigitSet openDigits = 0;
+        DigitSet fitting = 0;
         for (int digit = 1; digit <= 9; ++digit) {
             positions[static_cast<std::size_t>(digit)] = board.positions(unit, digit);
-            if (positions[static_cast<std::size_t>(digit)] != 0) {
+            const int places = bitCount(positions[static_cast<std::size_t>(digit)]);
+            if (places != 0) {
                 openDigits |= digitBit(digit);
             }
+            if (places != 0 && places <= size) {
+                fitting |= digitBit(digit);
+            }
         }
-        if (digitCount(openDigits) <= size) {
+        if (digitCount(openDigits) <= size || digitCount(fitting) < size) {
             continue;
         }
-        forEachSubset(size, [&](unsigned chosen) {
+        forEachSubset(fitting, size, [&](unsigned chosen) {
             const auto digits = static_cast<DigitSet>(chosen);
-            if ((digits & ~openDigits) != 0) {
-                return;
-            }
             unsigned where = 0;
             for (int digit = 1; digit <= 9; ++digit) {
                 if ((digits & digitBit(digit)) != 0) {
                     where |= positions[static_cast<std::size_t>(digit)];
                 }
             }
-            if (std::popcount(where) != size) {
+            if (bitCount(where) != size) {
                 return;
             }
             Step step{

@@ -64,7 +64,7 @@ void roofTypes(const Board& board, const std::array<int, 4>& corners, DigitSet p
         // shares: the roof cannot hold the other digit.
         for (const int digit :
              {firstDigit(pair), firstDigit(static_cast<DigitSet>(pair & (pair - 1)))}) {
-            if (std::popcount(board.positions(unit, digit)) != 2) {
+            if (bitCount(board.positions(unit, digit)) != 2) {
                 continue;
             }
             const int other = firstDigit(static_cast<DigitSet>(pair & ~digitBit(digit)));
@@ -185,7 +185,7 @@ void findBugPlusOne(const Board& board, std::vector<Step>& found) {
     int digitOfThree = 0;
     for (int unit = 0; unit < kUnitCount; ++unit) {
         for (int digit = 1; digit <= 9; ++digit) {
-            const int places = std::popcount(board.positions(unit, digit));
+            const int places = bitCount(board.positions(unit, digit));
             if (places == 0 || places == 2) {
                 continue;
             }

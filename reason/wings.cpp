@@ -16,25 +16,34 @@ std::string withDigits(const Board& board, int cell) {
 }
 
 void findWings(const Board& board, bool xyz, std::vector<Step>& found) {
+    // The two-digit cells, which the pincers are.
+    std::vector<int> pairs;
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        if (board.open(cell) && digitCount(board.candidates(cell)) == 2) {
+            pairs.push_back(cell);
+        }
+    }
     for (int pivot = 0; pivot < kCellCount; ++pivot) {
         const DigitSet pivotDigits = board.candidates(pivot);
         if (!board.open(pivot) || digitCount(pivotDigits) != (xyz ? 3 : 2)) {
             continue;
         }
-        for (int one = 0; one < kCellCount; ++one) {
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            const int one = pairs[i];
             const DigitSet a = board.candidates(one);
-            if (!board.open(one) || !sees(pivot, one) || digitCount(a) != 2) {
+            if (!sees(pivot, one) || (a & pivotDigits) == 0) {
                 continue;
             }
-            for (int two = one + 1; two < kCellCount; ++two) {
+            for (std::size_t j = i + 1; j < pairs.size(); ++j) {
+                const int two = pairs[j];
                 const DigitSet b = board.candidates(two);
-                if (!board.open(two) || !sees(pivot, two) || digitCount(b) != 2 || a == b) {
+                if (!sees(pivot, two) || a == b) {
                     continue;
                 }
                 // The pincers share one digit z, and with it make up the
                 // pivot's digits (XY: the pivot is the other two; XYZ: all
                 // three).
-                const DigitSet shared = a & b;
+                const auto shared = static_cast<DigitSet>(a & b);
                 if (digitCount(shared) != 1) {
                     continue;
                 }
@@ -90,7 +99,7 @@ void findWWings(const Board& board, std::vector<Step>& found) {
                 // digit.
                 for (int unit = 0; unit < kUnitCount; ++unit) {
                     const unsigned positions = board.positions(unit, linked);
-                    if (std::popcount(positions) != 2) {
+                    if (bitCount(positions) != 2) {
                         continue;
                     }
                     const UnitCells& cells = kUnits[static_cast<std::size_t>(unit)];

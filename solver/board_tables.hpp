@@ -32,6 +32,9 @@ struct Tables {
     std::array<std::uint16_t, 512> onPermutation{};
     // For a set of row-box crossings, their cells in a band.
     std::array<std::uint32_t, 512> crossingCells{};
+    // How many bits a nine-bit set holds: a table, as the processors
+    // Debian builds for need not count bits in one instruction.
+    std::array<std::uint8_t, 512> bitCount{};
 };
 
 constexpr Tables makeTables() {
@@ -75,6 +78,7 @@ constexpr Tables makeTables() {
             }
         }
         tables.onPermutation[set] = static_cast<std::uint16_t>(on);
+        tables.bitCount[set] = static_cast<std::uint8_t>(std::popcount(set));
     }
     for (int box = 0; box < 3; ++box) {
         tables.boxCells[static_cast<std::size_t>(box)] =

@@ -34,7 +34,7 @@ DigitBoard::Choice DigitBoard::narrowestOpenCell() const {
             const int cell = band * 27 + std::countr_zero(open);
             open &= open - 1;
             const unsigned digits = digitsOf(cell);
-            const int count = std::popcount(digits);
+            const int count = board::kTables.bitCount[digits];
             if (count < bestCount) {
                 best = {cell, digits};
                 bestCount = count;
@@ -54,7 +54,7 @@ DigitBoard::Choice DigitBoard::weightedOpenCell(
         for (std::uint32_t open = open_[band]; open != 0; open &= open - 1) {
             const int cell = band * 27 + std::countr_zero(open);
             const unsigned digits = digitsOf(cell);
-            const auto count = static_cast<std::uint64_t>(std::popcount(digits));
+            const auto count = static_cast<std::uint64_t>(board::kTables.bitCount[digits]);
             const std::uint64_t weight = 1 + weights[static_cast<std::size_t>(cell)];
             if (best.digits == 0 || count * bestWeight < bestCount * weight) {
                 best = {cell, digits};

@@ -158,6 +158,21 @@ CompletionCount countCompletions(const CellValues& values, int limit, CellValues
     return {.completions = countFrom(board, limit, search)};
 }
 
+bool completesOtherwise(const CellValues& values, int cell, int digit) {
+    DigitBoard board;
+    if (!board.load(values)) {
+        return false;
+    }
+    board.eliminate(digit - 1, cell);
+    if (!board.propagate()) {
+        return false;
+    }
+    SearchEffort effort;
+    CellValues first{};
+    CountSearch search{first, effort};
+    return countFrom(board, 1, search) > 0;
+}
+
 CompletionCount countCompletions(const CellValues& values, int limit, CellValues& first) {
     SearchEffort effort;
     return countCompletions(values, limit, first, effort);

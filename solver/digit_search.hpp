@@ -59,6 +59,11 @@ CompletionCount countCompletions(const CellValues& values, int limit, CellValues
                                  SearchEffort& effort);
 CompletionCount countCompletions(const CellValues& values, int limit, CellValues& first);
 
+// Whether the 81 values (cell among the blanks) have a completion in which
+// cell holds another digit than digit (1..9): for a puzzle whose one
+// solution has digit there, whether taking that given away leaves several.
+bool completesOtherwise(const CellValues& values, int cell, int digit);
+
 enum class ListOrderResult { Found, None, GaveUp };
 
 // The first completion in list order of the listed cells (indexes into the
