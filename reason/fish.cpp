@@ -50,11 +50,7 @@ void findFishOfSize(const Board& board, int size, Technique technique, std::vect
                 if (bitCount(cover) != size) {
                     continue;
                 }
-                Step step{technique,
-                          std::to_string(digit) + " in " + lineList(byRows ? 'r' : 'c', lines) +
-                              " and " + lineList(byRows ? 'c' : 'r', cover),
-                          {},
-                          {}};
+                Step step{technique, {}, {}, {}};
                 for (int other = 0; other < 9; ++other) {
                     if ((lines >> other & 1U) != 0) {
                         continue;
@@ -71,6 +67,9 @@ void findFishOfSize(const Board& board, int size, Technique technique, std::vect
                     }
                 }
                 if (!step.eliminations.empty()) {
+                    step.reason = std::to_string(digit) + " in " +
+                                  lineList(byRows ? 'r' : 'c', lines) + " and " +
+                                  lineList(byRows ? 'c' : 'r', cover);
                     found.push_back(std::move(step));
                 }
             }

@@ -12,10 +12,7 @@ namespace {
 // digit leaves the rest of onto.
 void lockedIn(const Board& board, Technique technique, int from, int onto, int digit,
               std::vector<Step>& found) {
-    Step step{technique,
-              std::to_string(digit) + " in " + unitName(from) + " only in " + unitName(onto),
-              {},
-              {}};
+    Step step{technique, {}, {}, {}};
     const UnitCells& fromCells = kUnits[static_cast<std::size_t>(from)];
     for (const std::uint8_t cell : kUnits[static_cast<std::size_t>(onto)]) {
         bool inFrom = false;
@@ -27,6 +24,8 @@ void lockedIn(const Board& board, Technique technique, int from, int onto, int d
         }
     }
     if (!step.eliminations.empty()) {
+        step.reason =
+            std::to_string(digit) + " in " + unitName(from) + " only in " + unitName(onto);
         found.push_back(std::move(step));
     }
 }

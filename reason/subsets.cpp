@@ -54,11 +54,7 @@ void findNaked(const Board& board, int size, std::vector<Step>& found) {
             if (digitCount(digits) != size) {
                 return;
             }
-            Step step{
-                kNaked[static_cast<std::size_t>(size)],
-                digitList(digits) + " in " + cellList(cells, chosen) + " of " + unitName(unit),
-                {},
-                {}};
+            Step step{kNaked[static_cast<std::size_t>(size)], {}, {}, {}};
             for (std::size_t k = 0; k < cells.size(); ++k) {
                 if ((chosen >> k & 1U) != 0 || !board.open(cells[k])) {
                     continue;
@@ -70,6 +66,9 @@ void findNaked(const Board& board, int size, std::vector<Step>& found) {
                 }
             }
             if (!step.eliminations.empty()) {
+                // Words only for what is kept: most subsets take nothing.
+                step.reason =
+                    digitList(digits) + " in " + cellList(cells, chosen) + " of " + unitName(unit);
                 found.push_back(std::move(step));
             }
         });
@@ -108,11 +107,7 @@ void findHidden(const Board& board, int size, std::vector<Step>& found) {
             if (bitCount(where) != size) {
                 return;
             }
-            Step step{
-                kHidden[static_cast<std::size_t>(size)],
-                digitList(digits) + " only in " + cellList(cells, where) + " of " + unitName(unit),
-                {},
-                {}};
+            Step step{kHidden[static_cast<std::size_t>(size)], {}, {}, {}};
             for (std::size_t k = 0; k < cells.size(); ++k) {
                 if ((where >> k & 1U) == 0) {
                     continue;
@@ -124,6 +119,8 @@ void findHidden(const Board& board, int size, std::vector<Step>& found) {
                 }
             }
             if (!step.eliminations.empty()) {
+                step.reason = digitList(digits) + " only in " + cellList(cells, where) + " of " +
+                              unitName(unit);
                 found.push_back(std::move(step));
             }
         });
