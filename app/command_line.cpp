@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: novemra [PUZZLE | -f FILE]\n"
-    "       novemra --solve | --explain | --rate (PUZZLE | -f FILE)\n"
+    "       novemra --solve | --check | --explain | --rate (PUZZLE | -f FILE)\n"
     "       novemra --generate [N] [--level L] [--symmetry S] [--seed N]\n"
     "       novemra --help | --version\n"
     "Watch a backtracking search solve Sudoku in the terminal.\n"
@@ -38,6 +38,10 @@ constexpr const char* kUsage =
     "                   'unsolvable', one line a puzzle, as each is read;\n"
     "                   status 1 if any was unsolvable, 2 if the input was\n"
     "                   bad or the answers could not be written\n"
+    "      --check      no screen: 'unique', 'unsolvable', or 'several:' and\n"
+    "                   the cells where the first two solutions differ;\n"
+    "                   status 3 if any had several\n"
+    "      --count[=N]  with --check, count the solutions up to N (1000)\n"
     "      --explain    no screen: the steps a person would take, simplest\n"
     "                   technique first, one line a step, then the solution\n"
     "      --rate       no screen: each puzzle's level (easy, medium, hard,\n"
@@ -102,7 +106,9 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
         kLevelOption,
         kSymmetryOption,
         kSeedOption,
-        kVerboseOption
+        kVerboseOption,
+        kCheckOption,
+        kCountOption
     };
     static const option kOptions[] = {{"file", required_argument, nullptr, 'f'},
                                       {"solve", no_argument, nullptr, kSolveOption},
@@ -113,6 +119,8 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                                       {"symmetry", required_argument, nullptr, kSymmetryOption},
                                       {"seed", required_argument, nullptr, kSeedOption},
                                       {"verbose", no_argument, nullptr, kVerboseOption},
+                                      {"check", no_argument, nullptr, kCheckOption},
+                                      {"count", optional_argument, nullptr, kCountOption},
                                       {"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};
@@ -194,6 +202,21 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                         refuse("--seed takes a whole number, not '" + shownText(optarg) + "'"));
                 }
                 makingOption = "--seed";
+                break;
+            case kCheckOption:
+                result.check = true;
+                break;
+            case kCountOption:
+                result.countLimit = kDefaultCountLimit;
+                if (optarg != nullptr) {
+                    const auto limit = wholeNumber(optarg);
+                    if (!limit || *limit < 2 || *limit > 1'000'000) {
+                        refuseOnce(refuse("--count takes a limit from 2 to 1000000, not '" +
+                                          shownText(optarg) + "'"));
+                    } else {
+                        result.countLimit = static_cast<long>(*limit);
+                    }
+                }
                 break;
             case kVerboseOption:
                 making.verbose = true;
@@ -279,13 +302,19 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     if (generating && (result.puzzle || result.file)) {
         return refuse("--generate takes no puzzle; try 'novemra --help'");
     }
-    const int modes = (result.solveOnly ? 1 : 0) + reasoningOptions + (generating ? 1 : 0);
+    if (result.countLimit != 0 && !result.check) {
+        return refuse("--count goes with --check; try 'novemra --help'");
+    }
+    const int modes = (result.solveOnly ? 1 : 0) + reasoningOptions + (generating ? 1 : 0) +
+                      (result.check ? 1 : 0);
     if (modes > 1) {
         return refuse(
-            "one of --solve, --explain, --rate and --generate at a time; try 'novemra --help'");
+            "one of --solve, --check, --explain, --rate and --generate at a time; try "
+            "'novemra --help'");
     }
     if (modes == 1 && !generating && !result.puzzle && !result.file) {
-        const char* mode = result.solveOnly                                      ? "--solve"
+        const char* mode = result.check                                          ? "--check"
+                           : result.solveOnly                                    ? "--solve"
                            : result.reasoning == CommandLine::Reasoning::Explain ? "--explain"
                                                                                  : "--rate";
         return refuse(std::string(mode) + " needs a puzzle or -f FILE; try 'novemra --help'");

@@ -13,6 +13,7 @@
 namespace novemra {
 
 constexpr const char* kVersionLine = "novemra 1.2\n";
+constexpr long kDefaultCountLimit = 1000;
 
 struct CommandLine {
     enum class Action { Run, Help, Version, Refuse };
@@ -29,6 +30,10 @@ struct CommandLine {
     // puzzle's level, on standard output, without the terminal.
     enum class Reasoning { None, Explain, Rate };
     Reasoning reasoning = Reasoning::None;
+    // --check: whether each puzzle has one solution, none or several, and
+    // with --count how many, up to countLimit.
+    bool check = false;
+    long countLimit = 0;
     // --generate [N]: make N puzzles, of --level (any when not given), with
     // --symmetry, from --seed (a fresh one when not given, named on
     // standard error with --verbose).

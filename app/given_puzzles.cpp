@@ -1,11 +1,13 @@
 #include "app/given_puzzles.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "app/check_output.hpp"
 #include "solver/first_solution.hpp"
 
 namespace novemra {
@@ -47,6 +49,14 @@ bool GivenPuzzles::open(const CommandLine& command, std::string& error,
     if (*command.file == "-") {
         label_ = "standard input";
         fd_ = STDIN_FILENO;
+        // Keystrokes are no puzzle file: refused at once, as tools that
+        // read data from standard input do, rather than waiting silently.
+        if (::isatty(fd_) != 0) {
+            error =
+                "novemra: standard input is a terminal; give -f a file, or pipe the puzzles "
+                "in (novemra -f - < FILE)";
+            return false;
+        }
     } else {
         label_ = shownText(*command.file);
         fd_ = ::open(command.file->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
@@ -88,6 +98,19 @@ GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error
         error = "novemra: " + label_ + " " + reader_->error();
     }
     return Result::Error;
+}
+
+std::string GivenPuzzles::sameFileAs(int fd) const {
+    struct stat input {};
+    struct stat output {};
+    if (fd_ < 0 || ::fstat(fd_, &input) != 0 || ::fstat(fd, &output) != 0 ||
+        !S_ISREG(output.st_mode) || input.st_dev != output.st_dev ||
+        input.st_ino != output.st_ino) {
+        return "";
+    }
+    // Answers appended to the file they are read from would be read back
+    // as puzzles until the disk is full.
+    return "novemra: " + label_ + ": input file is output file";
 }
 
 std::string GivenPuzzles::lastPlace() const {
@@ -138,6 +161,10 @@ int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* er
         std::fprintf(err, "%s\n", error.c_str());
         return kExitTrouble;
     }
+    if (const std::string same = given.sameFileAs(::fileno(out)); !same.empty()) {
+        std::fprintf(err, "%s\n", same.c_str());
+        return kExitTrouble;
+    }
     bool anyUnsolvable = false;
     std::string line;
     StoredPuzzle puzzle{};
@@ -160,11 +187,16 @@ int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* er
             break;
         }
         if (answer.severalSolutions) {
-            // After the answer it is about, on the other stream.
+            // After the answer it is about, on the other stream, with the
+            // cells where the next solution in order differs.
             sendAnswers();
             const std::string place = given.lastPlace();
-            std::fprintf(err, "novemra: %s%sseveral solutions\n", place.c_str(),
-                         place.empty() ? "the puzzle has " : ": ");
+            CellValues first{};
+            SolveStatus status = SolveStatus::NotSolved;
+            solveFirstInReadingOrder(puzzle, first, status);
+            const std::string cells = differingCells(first, secondInReadingOrder(puzzle, first));
+            std::fprintf(err, "novemra: %s%sseveral solutions; the first two differ at %s\n",
+                         place.c_str(), place.empty() ? "the puzzle has " : ": ", cells.c_str());
         }
     }
     return finish(anyUnsolvable ? kExitUnsolvable : 0);

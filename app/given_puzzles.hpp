@@ -42,6 +42,11 @@ class GivenPuzzles {
     // for the puzzle argument.
     std::string lastPlace() const;
 
+    // When the puzzles come from the same regular file that fd writes to
+    // (same device and inode, as cat checks), the line that refuses it;
+    // otherwise "".
+    std::string sameFileAs(int fd) const;
+
   private:
     // A descriptor this object opened, closed when it goes.
     class OwnedFd {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/check_output.hpp"
 #include "app/command_line.hpp"
 #include "app/generate_output.hpp"
 #include "app/given_puzzles.hpp"
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case novemra::CommandLine::Action::Run:
             break;
+    }
+    if (command.check) {
+        std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
+        return novemra::checkWithoutScreen(command, stdout, stderr);
     }
     if (command.generate) {
         return novemra::generateWithoutScreen(*command.generate, stdout, stderr);

@@ -62,6 +62,10 @@ int reasonWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* e
         std::fprintf(err, "%s\n", error.c_str());
         return kExitTrouble;
     }
+    if (const std::string same = given.sameFileAs(::fileno(out)); !same.empty()) {
+        std::fprintf(err, "%s\n", same.c_str());
+        return kExitTrouble;
+    }
     bool anyUnsolvable = false;
     bool first = true;
     StoredPuzzle puzzle{};

@@ -99,7 +99,14 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             }
             markMatched_ = -1;
         }
-        if (ch == '\n') {
+        // CR, LF and CR LF each end a line (old Mac files end them with CR
+        // alone).
+        if (ch == '\n' && afterCarriageReturn_) {
+            afterCarriageReturn_ = false;
+            continue;
+        }
+        afterCarriageReturn_ = ch == '\r';
+        if (ch == '\n' || ch == '\r') {
             ++line_;
             atLineStart_ = true;
             skippingLine_ = false;

@@ -70,6 +70,8 @@ class PuzzleReader {
 
     std::int64_t line_ = 1;
     bool atLineStart_ = true;
+    // The last byte ended a line with CR: an LF now ends no other.
+    bool afterCarriageReturn_ = false;
     // The rest of the line is skipped: a comment, or what follows a puzzle
     // that the line held whole.
     bool skippingLine_ = false;

@@ -122,4 +122,33 @@ FirstSolution solveFirstInReadingOrder(const CellValues& puzzle, CellValues& sol
     return {.severalSolutions = true};
 }
 
+CellValues secondInReadingOrder(const CellValues& puzzle, const CellValues& first) {
+    // The next completion in order differs from the first at the latest
+    // cell that can take a higher digit with every cell before it kept.
+    std::array<std::uint8_t, kCellCount> listed{};
+    std::size_t listedCount = 0;
+    for (std::size_t cell = 0; cell < puzzle.size(); ++cell) {
+        if (puzzle[cell] == kBlank) {
+            listed[listedCount++] = static_cast<std::uint8_t>(cell);
+        }
+    }
+    for (std::size_t index = listedCount; index-- > 0;) {
+        CellValues prefix = puzzle;
+        for (std::size_t before = 0; before < index; ++before) {
+            prefix[listed[before]] = first[listed[before]];
+        }
+        const std::uint8_t cell = listed[index];
+        for (int digit = first[cell] + 1; digit <= kGridSize; ++digit) {
+            prefix[cell] = digit;
+            CellValues second{};
+            SolveStatus status = SolveStatus::NotSolved;
+            solveFirstInReadingOrder(prefix, second, status);
+            if (status == SolveStatus::Solved) {
+                return second;
+            }
+        }
+    }
+    return first;  // there is no second
+}
+
 }  // namespace novemra

@@ -47,4 +47,8 @@ FirstSolution solveFirstInOrder(PuzzleState& puzzle, int listOrderBudget = kList
 FirstSolution solveFirstInReadingOrder(const CellValues& puzzle, CellValues& solution,
                                        SolveStatus& status);
 
+// For a puzzle with several solutions and the first in reading order of
+// its blanks: the second in that order, the first that comes after it.
+CellValues secondInReadingOrder(const CellValues& puzzle, const CellValues& first);
+
 }  // namespace novemra

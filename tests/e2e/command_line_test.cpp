@@ -169,10 +169,14 @@ TEST(CommandLine, SolveNamesAPuzzleWithSeveralSolutions) {
         "123456789456789123789123456214365897365897214897214365531642978642978531978531642\n";
     for (const auto& [arguments, out, error] :
          std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
-             {{"--solve", empty}, emptyAnswer, "novemra: the puzzle has several solutions\n"},
+             {{"--solve", empty},
+              emptyAnswer,
+              "novemra: the puzzle has several solutions; the first two differ at r8c3 r8c6 "
+              "r8c9 r9c3 r9c6 r9c9\n"},
              {{"--solve", "-f", file.path.string()},
               std::string(kQuickSolved) + "\n" + std::string(testing::kSolvedSudoku) + "\n",
-              "novemra: " + file.path.string() + " line 3: several solutions\n"}}) {
+              "novemra: " + file.path.string() +
+                  " line 3: several solutions; the first two differ at r1c4 r1c5 r4c4 r4c5\n"}}) {
         ArgumentRun run(arguments);
         ASSERT_EQ(run.exitLine(), "0\n") << arguments.back();
         EXPECT_EQ(run.shell.standardOutput(), out);

@@ -120,6 +120,16 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{
             "grid_without_a_last_line_end", withoutLastLineEnd(nineLineGrid(kOther)), {kOther}, ""},
         ReadCase{"line_without_a_line_end", kSolved, {kSolved}, ""},
+        // CR alone (old Mac files), LF and CR LF all end a line, and CR LF
+        // only one: the short puzzle is named by its own line.
+        ReadCase{"carriage_returns_alone_end_lines",
+                 kSolved + "\r" + kOther + "\r" + kSolved + "\r",
+                 {kSolved, kOther, kSolved},
+                 ""},
+        ReadCase{"mixed_line_ends_counted_once",
+                 kSolved + "\r\n" + kOther + "\r\r" + kSolved.substr(1) + "\n",
+                 {kSolved, kOther},
+                 "line 4: 80 cells; a puzzle has 81"},
         // A puzzle spread over lines must end where a line ends; it is
         // named by the line it began on.
         ReadCase{"short_line_then_a_whole_one",
