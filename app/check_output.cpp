@@ -1,11 +1,6 @@
 #include "app/check_output.hpp"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
-#include "app/given_puzzles.hpp"
+#include "app/each_puzzle.hpp"
 #include "solver/digit_search.hpp"
 #include "solver/first_solution.hpp"
 
@@ -13,8 +8,6 @@ namespace novemra {
 
 namespace {
 
-constexpr int kExitUnsolvable = 1;
-constexpr int kExitTrouble = 2;
 constexpr int kExitSeveral = 3;
 
 std::string cellName(std::size_t cell) {
@@ -40,74 +33,34 @@ std::string differingCells(const CellValues& first, const CellValues& second) {
 }
 
 int checkWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
-    int writeError = 0;
-    const auto flush = [&] {
-        if (writeError == 0 && std::fflush(out) != 0) {
-            writeError = errno != 0 ? errno : EIO;
-        }
-    };
-    GivenPuzzles given;
-    std::string error;
-    if (!given.open(command, error, flush)) {
-        std::fprintf(err, "%s\n", error.c_str());
-        return kExitTrouble;
-    }
-    if (const std::string same = given.sameFileAs(::fileno(out)); !same.empty()) {
-        std::fprintf(err, "%s\n", same.c_str());
-        return kExitTrouble;
-    }
-    bool anyUnsolvable = false;
-    bool anySeveral = false;
-    StoredPuzzle puzzle{};
-    int status = 0;
-    while (writeError == 0) {
-        const GivenPuzzles::Result result = given.next(puzzle, error);
-        if (result == GivenPuzzles::Result::End) {
-            break;
-        }
-        if (result == GivenPuzzles::Result::Error) {
-            flush();
-            std::fprintf(err, "%s\n", error.c_str());
-            status = kExitTrouble;
-            break;
-        }
-        CellValues first{};
-        SolveStatus solved = SolveStatus::NotSolved;
-        const FirstSolution answer = solveFirstInReadingOrder(puzzle, first, solved);
-        std::string line;
-        if (solved != SolveStatus::Solved) {
-            line = "unsolvable\n";
-            anyUnsolvable = true;
-        } else if (!answer.severalSolutions) {
-            line = "unique\n";
-        } else {
-            anySeveral = true;
-            const std::string cells = differingCells(first, secondInReadingOrder(puzzle, first));
-            if (command.countLimit == 0) {
-                line = "several: " + cells + "\n";
-            } else {
-                CellValues any{};
-                const int count =
-                    countCompletions(puzzle, static_cast<int>(command.countLimit), any).completions;
-                line = "several: " + std::to_string(count) +
-                       (count >= command.countLimit ? " or more" : "") +
-                       " solutions; first two differ at " + cells + "\n";
+    const long limit = command.countLimit;
+    return replyToEachPuzzle(
+        command, out, err,
+        [limit](const StoredPuzzle& puzzle, PuzzleReply& reply) {
+            CellValues first{};
+            SolveStatus solved = SolveStatus::NotSolved;
+            const FirstSolution answer = solveFirstInReadingOrder(puzzle, first, solved);
+            if (solved != SolveStatus::Solved) {
+                reply.outcome = PuzzleReply::Outcome::NoSolution;
+                reply.text = "unsolvable\n";
+                return;
             }
-        }
-        errno = 0;
-        if (std::fputs(line.c_str(), out) < 0 || std::ferror(out) != 0) {
-            writeError = errno != 0 ? errno : EIO;
-        }
-    }
-    flush();
-    if (writeError != 0) {
-        std::fprintf(err, "novemra: cannot write the answers: %s\n", std::strerror(writeError));
-        return kExitTrouble;
-    }
-    if (status != 0) {
-        return status;
-    }
-    return anyUnsolvable ? kExitUnsolvable : anySeveral ? kExitSeveral : 0;
+            if (!answer.severalSolutions) {
+                reply.text = "unique\n";
+                return;
+            }
+            reply.outcome = PuzzleReply::Outcome::Several;
+            const std::string cells = differingCells(first, secondInReadingOrder(puzzle, first));
+            if (limit == 0) {
+                reply.text = "several: " + cells + "\n";
+                return;
+            }
+            CellValues any{};
+            const int count = countCompletions(puzzle, static_cast<int>(limit), any).completions;
+            reply.text = "several: " + std::to_string(count) + (count >= limit ? " or more" : "") +
+                         " solutions; first two differ at " + cells + "\n";
+        },
+        kExitSeveral);
 }
 
 }  // namespace novemra

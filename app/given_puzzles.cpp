@@ -8,14 +8,12 @@
 #include <cstring>
 
 #include "app/check_output.hpp"
+#include "app/each_puzzle.hpp"
 #include "solver/first_solution.hpp"
 
 namespace novemra {
 
 namespace {
-
-constexpr int kExitUnsolvable = 1;
-constexpr int kExitTrouble = 2;
 
 std::string cannotRead(const std::string& label, const std::string& reason) {
     return "novemra: cannot read " + label + ": " + reason;
@@ -138,68 +136,23 @@ PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
 }
 
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
-    // The first failed write ends the run: answers that cannot be delivered
-    // are not worth computing, and a lost answer must not look like success.
-    int writeError = 0;
-    const auto sendAnswers = [&] {
-        if (writeError == 0 && std::fflush(out) != 0) {
-            writeError = errno != 0 ? errno : EIO;
-        }
-    };
-    const auto finish = [&](int status) {
-        sendAnswers();
-        if (writeError != 0) {
-            std::fprintf(err, "novemra: cannot write the answers: %s\n", std::strerror(writeError));
-            return kExitTrouble;
-        }
-        return status;
-    };
-
-    GivenPuzzles given;
-    std::string error;
-    if (!given.open(command, error, sendAnswers)) {
-        std::fprintf(err, "%s\n", error.c_str());
-        return kExitTrouble;
-    }
-    if (const std::string same = given.sameFileAs(::fileno(out)); !same.empty()) {
-        std::fprintf(err, "%s\n", same.c_str());
-        return kExitTrouble;
-    }
-    bool anyUnsolvable = false;
-    std::string line;
-    StoredPuzzle puzzle{};
-    while (writeError == 0) {
-        const GivenPuzzles::Result result = given.next(puzzle, error);
-        if (result == GivenPuzzles::Result::End) {
-            break;
-        }
-        if (result == GivenPuzzles::Result::Error) {
-            // The answers so far go out first, then the reason.
-            sendAnswers();
-            std::fprintf(err, "%s\n", error.c_str());
-            return finish(kExitTrouble);
-        }
-        const PuzzleAnswer answer = answerPuzzle(puzzle, line);
-        anyUnsolvable = anyUnsolvable || !answer.solved;
-        errno = 0;
-        if (std::fputs(line.c_str(), out) < 0 || std::ferror(out) != 0) {
-            writeError = errno != 0 ? errno : EIO;
-            break;
-        }
-        if (answer.severalSolutions) {
-            // After the answer it is about, on the other stream, with the
-            // cells where the next solution in order differs.
-            sendAnswers();
-            const std::string place = given.lastPlace();
-            CellValues first{};
-            SolveStatus status = SolveStatus::NotSolved;
-            solveFirstInReadingOrder(puzzle, first, status);
-            const std::string cells = differingCells(first, secondInReadingOrder(puzzle, first));
-            std::fprintf(err, "novemra: %s%sseveral solutions; the first two differ at %s\n",
-                         place.c_str(), place.empty() ? "the puzzle has " : ": ", cells.c_str());
-        }
-    }
-    return finish(anyUnsolvable ? kExitUnsolvable : 0);
+    return replyToEachPuzzle(
+        command, out, err,
+        [](const StoredPuzzle& puzzle, PuzzleReply& reply) {
+            const PuzzleAnswer answer = answerPuzzle(puzzle, reply.text);
+            if (!answer.solved) {
+                reply.outcome = PuzzleReply::Outcome::NoSolution;
+            } else if (answer.severalSolutions) {
+                // Solved all the same; the note names where the next
+                // solution in order differs.
+                CellValues first{};
+                SolveStatus status = SolveStatus::NotSolved;
+                solveFirstInReadingOrder(puzzle, first, status);
+                reply.note = "several solutions; the first two differ at " +
+                             differingCells(first, secondInReadingOrder(puzzle, first));
+            }
+        },
+        0);
 }
 
 }  // namespace novemra

@@ -1,18 +1,13 @@
 #include "app/reasoning_output.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 
-#include "app/given_puzzles.hpp"
+#include "app/each_puzzle.hpp"
 #include "reason/explainer.hpp"
 
 namespace novemra {
 
 namespace {
-
-constexpr int kExitUnsolvable = 1;
-constexpr int kExitTrouble = 2;
 
 // The lines for one puzzle; false when it has no solution.
 bool reasonedLines(const StoredPuzzle& puzzle, CommandLine::Reasoning reasoning,
@@ -50,58 +45,20 @@ bool reasonedLines(const StoredPuzzle& puzzle, CommandLine::Reasoning reasoning,
 }  // namespace
 
 int reasonWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
-    int writeError = 0;
-    const auto flush = [&] {
-        if (writeError == 0 && std::fflush(out) != 0) {
-            writeError = errno != 0 ? errno : EIO;
-        }
-    };
-    GivenPuzzles given;
-    std::string error;
-    if (!given.open(command, error, flush)) {
-        std::fprintf(err, "%s\n", error.c_str());
-        return kExitTrouble;
-    }
-    if (const std::string same = given.sameFileAs(::fileno(out)); !same.empty()) {
-        std::fprintf(err, "%s\n", same.c_str());
-        return kExitTrouble;
-    }
-    bool anyUnsolvable = false;
     bool first = true;
-    StoredPuzzle puzzle{};
-    std::string text;
-    int status = 0;
-    while (writeError == 0) {
-        const GivenPuzzles::Result result = given.next(puzzle, error);
-        if (result == GivenPuzzles::Result::End) {
-            break;
-        }
-        if (result == GivenPuzzles::Result::Error) {
-            flush();
-            std::fprintf(err, "%s\n", error.c_str());
-            status = kExitTrouble;
-            break;
-        }
-        text.clear();
-        if (command.reasoning == CommandLine::Reasoning::Explain && !first) {
-            text += "\n";
-        }
-        first = false;
-        anyUnsolvable = !reasonedLines(puzzle, command.reasoning, text) || anyUnsolvable;
-        errno = 0;
-        if (std::fputs(text.c_str(), out) < 0 || std::ferror(out) != 0) {
-            writeError = errno != 0 ? errno : EIO;
-        }
-    }
-    flush();
-    if (writeError != 0) {
-        std::fprintf(err, "novemra: cannot write the answers: %s\n", std::strerror(writeError));
-        return kExitTrouble;
-    }
-    if (status != 0) {
-        return status;
-    }
-    return anyUnsolvable ? kExitUnsolvable : 0;
+    const CommandLine::Reasoning reasoning = command.reasoning;
+    return replyToEachPuzzle(
+        command, out, err,
+        [&first, reasoning](const StoredPuzzle& puzzle, PuzzleReply& reply) {
+            if (reasoning == CommandLine::Reasoning::Explain && !first) {
+                reply.text += "\n";
+            }
+            first = false;
+            if (!reasonedLines(puzzle, reasoning, reply.text)) {
+                reply.outcome = PuzzleReply::Outcome::NoSolution;
+            }
+        },
+        0);
 }
 
 }  // namespace novemra

@@ -10,13 +10,6 @@ namespace novemra::generate {
 
 namespace {
 
-template <typename T, std::size_t N>
-void shuffle(std::array<T, N>& items, Random& random) {
-    for (std::size_t i = N - 1; i > 0; --i) {
-        std::swap(items[i], items[static_cast<std::size_t>(random.below(static_cast<int>(i) + 1))]);
-    }
-}
-
 bool unique(const CellValues& puzzle) {
     CellValues first{};
     const CompletionCount count = countCompletions(puzzle, 2, first);
@@ -93,7 +86,7 @@ CellValues randomSolution(Random& random) {
     CellValues grid{};
     std::array<int, kCellCount> order{};
     std::iota(order.begin(), order.end(), 0);
-    shuffle(order, random);
+    random.shuffle(order);
     int placed = 0;
     for (const int cell : order) {
         if (placed == 24) {
@@ -118,7 +111,7 @@ CellValues minimalPuzzle(const CellValues& solution, Symmetry symmetry, Random& 
     CellValues puzzle = solution;
     std::array<int, kCellCount> order{};
     std::iota(order.begin(), order.end(), 0);
-    shuffle(order, random);
+    random.shuffle(order);
     for (const int cell : order) {
         if (puzzle[static_cast<std::size_t>(cell)] == 0) {
             continue;  // its orbit is gone already

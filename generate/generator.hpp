@@ -3,10 +3,12 @@
 // of givens with the symmetry asked for, and the level asked for.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "puzzle/grid.hpp"
 #include "reason/step.hpp"
@@ -25,6 +27,13 @@ class Random {
     }
     // A number in [0, bound).
     int below(int bound) { return static_cast<int>(next() % static_cast<std::uint64_t>(bound)); }
+
+    template <typename T, std::size_t N>
+    void shuffle(std::array<T, N>& items) {
+        for (std::size_t i = N - 1; i > 0; --i) {
+            std::swap(items[i], items[static_cast<std::size_t>(below(static_cast<int>(i) + 1))]);
+        }
+    }
 
   private:
     std::uint64_t state_;

@@ -45,7 +45,7 @@ TEST(SecondSolution, IsTheNextInReadingOrderAndTheNamedCellsAreWhereTheTwoDiffer
     int compared = 0;
     for (int made = 0; made < 400; ++made) {
         // A solution with 40 to 55 givens taken away: mostly several.
-        CellValues puzzle = testing::randomSolution(random);
+        CellValues puzzle = generate::randomSolution(random);
         std::array<int, 81> order{};
         std::iota(order.begin(), order.end(), 0);
         random.shuffle(order);

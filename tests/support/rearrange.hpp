@@ -10,31 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "generate/generator.hpp"
+
 namespace novemra::testing {
 
-// SplitMix64: a fixed sequence for a seed.
-class SeededRandom {
-  public:
-    explicit SeededRandom(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    // A number in [0, bound).
-    int below(int bound) { return static_cast<int>(next() % static_cast<std::uint64_t>(bound)); }
-
-    template <typename T, std::size_t N>
-    void shuffle(std::array<T, N>& items) {
-        for (std::size_t i = N - 1; i > 0; --i) {
-            std::swap(items[i], items[static_cast<std::size_t>(below(static_cast<int>(i) + 1))]);
-        }
-    }
-
-  private:
-    std::uint64_t state_;
-};
+// The generator's own: a fixed sequence for a seed with every standard
+// library.
+using SeededRandom = generate::Random;
 
 // 81 cells in reading order ('0' a blank) rearranged at random.
 inline std::string rearranged(std::string_view cells, SeededRandom& random) {

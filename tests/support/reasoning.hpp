@@ -1,5 +1,4 @@
-// Puzzles for the reasoning tests: from text, rearranged, and made by
-// taking givens away from a solved grid while one solution remains.
+// Puzzles for the reasoning tests: from text, and made by the generator.
 #pragma once
 
 #include <array>
@@ -32,46 +31,10 @@ inline std::string textOf(const CellValues& values) {
     return text;
 }
 
-// A random solution: random givens kept while the grid stays solvable,
-// then the engine's completion.
-inline CellValues randomSolution(SeededRandom& random) {
-    CellValues grid{};
-    for (int placed = 0; placed < 24;) {
-        const auto cell = static_cast<std::size_t>(random.below(81));
-        if (grid[cell] != 0) {
-            continue;
-        }
-        grid[cell] = 1 + random.below(9);
-        CellValues first{};
-        const CompletionCount count = countCompletions(grid, 1, first);
-        if (count.clash || count.completions == 0) {
-            grid[cell] = 0;
-        } else {
-            ++placed;
-        }
-    }
-    CellValues solution{};
-    countCompletions(grid, 1, solution);
-    return solution;
-}
-
-// A minimal puzzle with one solution: a random solution with its givens
-// taken away in a random order, each while one solution remains.
+// A minimal puzzle with one solution, as the generator makes them.
 inline CellValues minimalPuzzle(SeededRandom& random) {
-    CellValues puzzle = randomSolution(random);
-    std::array<int, 81> order{};
-    std::iota(order.begin(), order.end(), 0);
-    random.shuffle(order);
-    for (const int cell : order) {
-        const auto at = static_cast<std::size_t>(cell);
-        const int given = puzzle[at];
-        puzzle[at] = 0;
-        CellValues first{};
-        if (countCompletions(puzzle, 2, first).completions != 1) {
-            puzzle[at] = given;
-        }
-    }
-    return puzzle;
+    return generate::minimalPuzzle(generate::randomSolution(random), generate::Symmetry::None,
+                                   random);
 }
 
 }  // namespace novemra::testing
