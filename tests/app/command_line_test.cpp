@@ -25,7 +25,17 @@ constexpr const char* kPuzzle =
     "000000010400000000020000000000050407008000300001090000300400200050100000000806000";
 
 std::string sourceOf(const CommandLine& command) {
-    std::string source = command.solveOnly ? "solve " : "";
+    if (command.generate) {
+        const CommandLine::Generate& making = *command.generate;
+        return "generate " + std::to_string(making.count) + " " +
+               (making.level ? std::string(reason::levelName(*making.level)) : "any") + " " +
+               std::to_string(static_cast<int>(making.symmetry)) + " " +
+               (making.seed ? std::to_string(*making.seed) : "fresh");
+    }
+    std::string source = command.solveOnly ? "solve " : command.check ? "check " : "";
+    if (command.countLimit != 0) {
+        source += "count " + std::to_string(command.countLimit) + " ";
+    }
     if (command.puzzle) {
         source += "puzzle";
     } else if (command.file) {
@@ -103,7 +113,50 @@ INSTANTIATE_TEST_SUITE_P(
         Arguments{"solve_alone",
                   {"--solve"},
                   Action::Refuse,
-                  "novemra: --solve needs a puzzle or -f FILE; try 'novemra --help'\n"}),
+                  "novemra: --solve needs a puzzle or -f FILE; try 'novemra --help'\n"},
+        Arguments{"check_with_count",
+                  {"--check", "--count=50", kPuzzle},
+                  Action::Run,
+                  "check count 50 puzzle"},
+        Arguments{"count_default",
+                  {"--count", "--check", "-f", "p"},
+                  Action::Run,
+                  "check count 1000 file p"},
+        Arguments{"count_without_check",
+                  {"--count", kPuzzle},
+                  Action::Refuse,
+                  "novemra: --count goes with --check; try 'novemra --help'\n"},
+        Arguments{"generate_defaults", {"--generate"}, Action::Run, "generate 1 any 0 fresh"},
+        Arguments{"generate_count_word",
+                  {"--generate", "25", "--level", "hard"},
+                  Action::Run,
+                  "generate 25 hard 0 fresh"},
+        Arguments{"generate_options",
+                  {"--generate=3", "--symmetry=rotate90", "--seed", "7"},
+                  Action::Run,
+                  "generate 3 any 2 7"},
+        Arguments{"generate_zero",
+                  {"--generate", "0"},
+                  Action::Refuse,
+                  "novemra: --generate takes a number of puzzles from 1, not '0'\n"},
+        Arguments{"level_unknown",
+                  {"--generate", "--level", "fiendish"},
+                  Action::Refuse,
+                  "novemra: --level takes easy, medium, hard, unfair or extreme, not "
+                  "'fiendish'\n"},
+        Arguments{"level_without_generate",
+                  {"--level", "hard"},
+                  Action::Refuse,
+                  "novemra: --level goes with --generate; try 'novemra --help'\n"},
+        Arguments{"generate_with_a_puzzle",
+                  {"--generate", kPuzzle},
+                  Action::Refuse,
+                  "novemra: --generate takes no puzzle; try 'novemra --help'\n"},
+        Arguments{"two_modes",
+                  {"--check", "--rate", kPuzzle},
+                  Action::Refuse,
+                  "novemra: one of --solve, --check, --explain, --rate and --generate at a time; "
+                  "try 'novemra --help'\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
