@@ -46,8 +46,10 @@ TEST(Input, AnOutputThatIsTheInputFileIsRefused) {
     const std::string puzzle(testing::kSolvedSudoku);
     for (const char* mode : {"--solve", "--rate", "--explain"}) {
         { std::ofstream(path) << puzzle << "\n"; }
+        // Bounded, so that a program that did read its own answers back
+        // fails the test instead of filling the disk.
         const std::string command =
-            kProgram + " " + mode + " -f " + path + " >> " + path + " 2>/dev/null";
+            "timeout 30 " + kProgram + " " + mode + " -f " + path + " >> " + path + " 2>/dev/null";
         const int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << mode;
         std::ifstream in(path);
