@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -73,6 +74,22 @@ PuzzleReader::Result PuzzleReader::fail(std::int64_t line, int cells) {
     return Result::Error;
 }
 
+void PuzzleReader::endField() {
+    if (fieldCount_ == kCellCount && !fieldChosen_) {
+        chosenField_ = field_;
+        fieldChosen_ = true;
+    }
+    fieldCount_ = 0;
+}
+
+void PuzzleReader::takeWholeLine(StoredPuzzle& puzzle) {
+    endField();
+    puzzle = fieldChosen_ ? chosenField_ : cells_;
+    fieldChosen_ = false;
+    wholeOnLine_ = false;
+    count_ = 0;
+}
+
 PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
     static constexpr std::array<int, 3> kByteOrderMark{0xEF, 0xBB, 0xBF};
     for (;;) {
@@ -86,6 +103,10 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
                 completeUntilLineEnd_ = false;
                 count_ = 0;
                 puzzle = cells_;
+                return Result::Puzzle;
+            }
+            if (wholeOnLine_) {
+                takeWholeLine(puzzle);
                 return Result::Puzzle;
             }
             return count_ == 0 ? Result::End : fail(startLine_, count_);
@@ -110,6 +131,12 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             ++line_;
             atLineStart_ = true;
             skippingLine_ = false;
+            if (wholeOnLine_) {
+                takeWholeLine(puzzle);
+                return Result::Puzzle;
+            }
+            endField();
+            fieldChosen_ = false;
             cellsBeforeLine_ = count_;
             if (completeUntilLineEnd_) {
                 completeUntilLineEnd_ = false;
@@ -129,7 +156,18 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
         atLineStart_ = false;
         const int value = cellValue(static_cast<char>(ch));
         if (value < 0) {
+            if (ch == ' ' || ch == '\t' || ch == ',' || ch == ';') {
+                endField();
+            }
             continue;
+        }
+        // Counted to one past 81: a field longer than a puzzle is none.
+        if (fieldCount_ < kCellCount) {
+            field_[static_cast<std::size_t>(fieldCount_)] = value;
+        }
+        fieldCount_ = std::min(fieldCount_ + 1, kCellCount + 1);
+        if (wholeOnLine_) {
+            continue;  // only the fields matter now
         }
         if (completeUntilLineEnd_) {
             // The puzzle ended inside this line, though it began on an
@@ -148,11 +186,8 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             completeUntilLineEnd_ = true;  // until its line ends
             continue;
         }
-        // One line, one puzzle: the rest of the line is not cells.
-        skippingLine_ = true;
-        count_ = 0;
-        puzzle = cells_;
-        return Result::Puzzle;
+        // One line, one puzzle: which field it is shows at the line's end.
+        wholeOnLine_ = true;
     }
 }
 

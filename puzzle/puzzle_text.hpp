@@ -27,7 +27,10 @@ std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells);
 // Reads puzzles from a file descriptor as it goes, in memory that does not
 // grow with the length of a line or of what is skipped. Lines that start
 // with '#' (after a UTF-8 byte-order mark on the first line) are comments.
-// A line holding 81 cells or more is one puzzle, its first 81 cells: the
+// A line holding 81 cells or more is one puzzle: the first of its fields
+// (parted by blanks, commas or semicolons) that holds exactly 81 cells, so
+// that an id or label before it ("0,PUZZLE,...", "1. PUZZLE") is not read
+// as cells; or, when no field holds 81, the line's first 81 cells. The
 // rest of the line (a rating, a comment, the solution column of a CSV file)
 // is ignored. A puzzle may also be spread over lines, such as a 9-line
 // grid, but must then end where a line ends.
@@ -86,6 +89,19 @@ class PuzzleReader {
     // ends: more cells on that line mean it was not what it seemed (a line
     // of 80 cells followed by one of 81).
     bool completeUntilLineEnd_ = false;
+
+    // The fields of the line: the one being read, and the first that held
+    // exactly 81 cells. A puzzle whole on its line waits for the line's end
+    // to choose between that field and its first 81 cells.
+    StoredPuzzle field_{};
+    int fieldCount_ = 0;
+    StoredPuzzle chosenField_{};
+    bool fieldChosen_ = false;
+    bool wholeOnLine_ = false;
+
+    void endField();
+    // The puzzle a line that held one whole gives, and a fresh line state.
+    void takeWholeLine(StoredPuzzle& puzzle);
 };
 
 }  // namespace novemra

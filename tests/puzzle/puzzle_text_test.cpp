@@ -108,6 +108,23 @@ INSTANTIATE_TEST_SUITE_P(
                  kOther + " # 17 clues\n" + kOther + "\t4.5\n" + kOther + kSolved + "\n",
                  {kOther, kOther, kOther},
                  ""},
+        // A label or id before the puzzle is not cells: the field of 81
+        // cells is the puzzle (id-first CSV with id 0, numbered lists,
+        // titles); with two such fields, the first.
+        ReadCase{"id_first_csv",
+                 "id,puzzle,solution,clues,difficulty\n0," + kOther + "," + kSolved +
+                     ",17,2.3\n12," + kOther + "," + kSolved + ",17,0\n",
+                 {kOther, kOther},
+                 ""},
+        ReadCase{"numbered_and_titled",
+                 "1. " + kOther + "\nPuzzle 12: " + kSolved + "\n",
+                 {kOther, kSolved},
+                 ""},
+        // Rows spaced out on one line: no field of 81, so the line's cells.
+        ReadCase{"spaced_rows_on_one_line",
+                 kOther.substr(0, 9) + " " + kOther.substr(9, 36) + " " + kOther.substr(45) + "\n",
+                 {kOther},
+                 ""},
         ReadCase{"csv_with_a_header",
                  "quizzes,solutions\n" + kOther + "," + kSolved + "\n",
                  {kOther},
