@@ -100,6 +100,9 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
                 return Result::Error;
             }
             if (completeUntilLineEnd_) {
+                if (count_ - cellsBeforeLine_ != kGridSize) {
+                    return fail(line_, count_ - cellsBeforeLine_);
+                }
                 completeUntilLineEnd_ = false;
                 count_ = 0;
                 puzzle = cells_;
@@ -137,6 +140,13 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             }
             endField();
             fieldChosen_ = false;
+            // A puzzle spread over lines has nine cells on each: a grid
+            // with a long row and a short one is two bad rows, not one
+            // shifted puzzle.
+            const int lineCells = count_ - cellsBeforeLine_;
+            if (count_ > 0 && lineCells != 0 && lineCells != kGridSize) {
+                return fail(line_ - 1, lineCells);
+            }
             cellsBeforeLine_ = count_;
             if (completeUntilLineEnd_) {
                 completeUntilLineEnd_ = false;

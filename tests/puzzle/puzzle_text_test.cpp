@@ -157,6 +157,13 @@ INSTANTIATE_TEST_SUITE_P(
                  kSolved + "\n\n" + kSolved.substr(1) + "\n",
                  {kSolved},
                  "line 3: 80 cells; a puzzle has 81"},
+        // Nine cells on each line of a grid: a row of 10 and one of 8 are
+        // named, not read as one shifted puzzle.
+        ReadCase{"grid_with_a_long_row_and_a_short_one",
+                 "# grid\n" + kOther.substr(0, 9) + "\n" + kOther.substr(9, 10) + "\n" +
+                     kOther.substr(19, 8) + "\n" + kOther.substr(27) + "\n",
+                 {},
+                 "line 3: 10 cells; a puzzle has 81"},
         ReadCase{"one_cell_at_the_end",
                  kSolved + "\n5\n",
                  {kSolved},
