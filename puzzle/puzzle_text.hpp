@@ -33,7 +33,7 @@ std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells);
 // as cells; or, when no field holds 81, the line's first 81 cells. The
 // rest of the line (a rating, a comment, the solution column of a CSV file)
 // is ignored. A puzzle may also be spread over lines, such as a 9-line
-// grid, but must then end where a line ends.
+// grid, with nine cells on each.
 class PuzzleReader {
   public:
     // Reads from fd, which stays the caller's. beforeRead, when given, runs
