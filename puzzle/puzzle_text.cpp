@@ -16,6 +16,8 @@ namespace {
 // write one.
 constexpr char kDotBlank = '.';
 constexpr char kComment = '#';
+// Debian's sudoku program starts a saved puzzle's title line with '%'.
+constexpr char kTitle = '%';
 
 }  // namespace
 
@@ -159,14 +161,16 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
         if (skippingLine_) {
             continue;
         }
-        if (atLineStart_ && ch == kComment) {
+        if (atLineStart_ && (ch == kComment || ch == kTitle)) {
             skippingLine_ = true;
             continue;
         }
         atLineStart_ = false;
         const int value = cellValue(static_cast<char>(ch));
         if (value < 0) {
-            if (ch == ' ' || ch == '\t' || ch == ',' || ch == ';') {
+            // Fields part at blanks, CSV separators, and the quotes and
+            // equals signs of an XML attribute (<game data="..."/>).
+            if (ch == ' ' || ch == '\t' || ch == ',' || ch == ';' || ch == '"' || ch == '=') {
                 endField();
             }
             continue;

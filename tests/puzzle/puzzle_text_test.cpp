@@ -68,6 +68,26 @@ std::string nineLineGrid(const std::string& cells) {
     return grid;
 }
 
+// Nine rows with '.' for a blank; with separators, as .ss files draw them
+// ("..1|.2.|3.." and a dashed line between bands).
+std::string savedGrid(const std::string& cells, bool separators) {
+    std::string grid;
+    for (std::size_t row = 0; row < 9; ++row) {
+        for (std::size_t column = 0; column < 9; ++column) {
+            const char ch = cells[row * 9 + column];
+            grid += ch == '0' ? '.' : ch;
+            if (separators && (column == 2 || column == 5)) {
+                grid += '|';
+            }
+        }
+        grid += '\n';
+        if (separators && (row == 2 || row == 5)) {
+            grid += "---+---+---\n";
+        }
+    }
+    return grid;
+}
+
 struct ReadCase {
     const char* name;
     std::string text;
@@ -124,6 +144,16 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"spaced_rows_on_one_line",
                  kOther.substr(0, 9) + " " + kOther.substr(9, 36) + " " + kOther.substr(45) + "\n",
                  {kOther},
+                 ""},
+        // The forms other programs save puzzles in: SadMan's .sdk with its
+        // tags, Simple Sudoku's .ss grid, an OpenSudoku XML export, and
+        // Debian's sudoku with a '%' title holding digits.
+        ReadCase{"sdk_ss_opensudoku_and_titled",
+                 "#ASomebody 2\n#D12 clues\n[Puzzle]\n" + savedGrid(kOther, false) +
+                     savedGrid(kOther, true) + "<opensudoku><game created=\"1262349091\" data=\"" +
+                     kOther + "\" state=\"0\"/></opensudoku>\n%hard 12\n" +
+                     savedGrid(kSolved, false),
+                 {kOther, kOther, kOther, kSolved},
                  ""},
         ReadCase{"csv_with_a_header",
                  "quizzes,solutions\n" + kOther + "," + kSolved + "\n",
