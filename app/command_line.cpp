@@ -1,6 +1,7 @@
 #include "app/command_line.hpp"
 
 #include <getopt.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <iterator>
@@ -277,7 +278,13 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
         }
         int cells = 0;
         std::optional<StoredPuzzle> puzzle = puzzleFromText(argument, cells);
-        if (cells == 0) {
+        if (::access(std::string(argument).c_str(), F_OK) == 0 && !puzzle) {
+            // A file named where a puzzle goes: say how to read it.
+            refuseOnce(refuse("'" + shownPath(argument) +
+                              "' is a file, not a puzzle; to read it, "
+                              "give -f " +
+                              shownPath(argument)));
+        } else if (cells == 0) {
             refuseOnce(unknown(argument));  // neither an option nor a puzzle
         } else if (!puzzle) {
             refuseOnce(refuse("puzzle '" + shownText(argument) + "': " + cellCountText(cells)));

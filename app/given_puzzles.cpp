@@ -56,7 +56,7 @@ bool GivenPuzzles::open(const CommandLine& command, std::string& error,
             return false;
         }
     } else {
-        label_ = shownText(*command.file);
+        label_ = shownPath(*command.file);
         fd_ = ::open(command.file->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (fd_ < 0) {
             error = cannotRead(label_, std::strerror(errno));
@@ -85,7 +85,7 @@ GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error
             if (anyRead_) {
                 return Result::End;
             }
-            error = "novemra: " + label_ + ": no puzzle in it";
+            error = "novemra: no puzzle in " + label_;
             return Result::Error;
         case PuzzleReader::Result::Error:
             break;

@@ -1,5 +1,6 @@
 #include "console/shown_text.hpp"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "puzzle/grid.hpp"
@@ -76,13 +77,13 @@ void appendByteEscape(std::string& shown, unsigned char ch) {
     }
 }
 
-}  // namespace
-
-std::string shownText(std::string_view text) {
+// The text with every control escaped, cut to limit characters and an
+// ellipsis.
+std::string escaped(std::string_view text, std::size_t limit) {
     std::string shown;
     std::size_t characters = 0;
     for (std::size_t at = 0; at < text.size(); ++characters) {
-        if (characters == kShownLength) {
+        if (characters == limit) {
             shown += "\u2026";
             break;
         }
@@ -114,6 +115,34 @@ std::string shownText(std::string_view text) {
         at += decoded.length;
     }
     return shown;
+}
+
+}  // namespace
+
+std::string shownText(std::string_view text) {
+    return escaped(text, kShownLength);
+}
+
+std::string shownPath(std::string_view path) {
+    const std::string whole = escaped(path, std::string::npos);
+    // Counted from the end in characters of the escaped form (a UTF-8
+    // sequence is one), never starting inside an escape such as \x1b.
+    std::size_t start = whole.size();
+    std::size_t characters = 0;
+    while (start > 0 && characters < kShownLength) {
+        --start;
+        if ((static_cast<unsigned char>(whole[start]) & 0xC0) != 0x80) {
+            ++characters;
+        }
+    }
+    if (start == 0) {
+        return whole;
+    }
+    const std::size_t escape = whole.rfind('\\', start);
+    if (escape != std::string::npos && start - escape < 6) {
+        start = escape;
+    }
+    return "\u2026" + whole.substr(start);
 }
 
 std::string cellCountText(int cells) {

@@ -19,6 +19,10 @@ constexpr std::size_t kShownLength = 40;
 // kShownLength characters and an ellipsis.
 std::string shownText(std::string_view text);
 
+// A path as a message shows it: as shownText, but a long one keeps its
+// end, where the file's name is ("…/puzzles/hard.txt").
+std::string shownPath(std::string_view path);
+
 // "N cells; a puzzle has 81", with "1 cell" for one.
 std::string cellCountText(int cells);
 

@@ -48,6 +48,16 @@ INSTANTIATE_TEST_SUITE_P(
                                   std::string(kShownLength, 'a') + "\xe2\x80\xa6"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A long path keeps its end, where the file's name is.
+TEST(ShownPath, KeepsTheEndOfALongPath) {
+    EXPECT_EQ(shownPath("puzzles/hard.txt"), "puzzles/hard.txt");
+    const std::string deep = "/" + std::string(60, 'a') + "/puzzles.txt";
+    EXPECT_EQ(shownPath(deep), "\u2026" + deep.substr(deep.size() - kShownLength));
+    // The cut never starts inside an escape.
+    const std::string hostile = std::string(60, 'a') + "\x1b" + std::string(38, 'b');
+    EXPECT_EQ(shownPath(hostile), "\u2026\\x1b" + std::string(38, 'b'));
+}
+
 TEST(CellCountText, SaysCellOrCells) {
     EXPECT_EQ(cellCountText(1), "1 cell; a puzzle has 81");
     EXPECT_EQ(cellCountText(80), "80 cells; a puzzle has 81");

@@ -60,5 +60,25 @@ TEST(Input, AnOutputThatIsTheInputFileIsRefused) {
     ::unlink(path.c_str());
 }
 
+// A file with no puzzle, and a file named where a puzzle goes, each get a
+// line that says what to do.
+TEST(Input, AnEmptyFileAndAFileGivenAsAPuzzleAreNamed) {
+    const std::string path = "/tmp/novemra-empty-" + std::to_string(::getpid()) + ".txt";
+    { std::ofstream(path) << "id,puzzle,solution\n"; }
+    const std::string errors = path + ".err";
+    const int empty =
+        std::system((kProgram + " --solve -f " + path + " > /dev/null 2> " + errors).c_str());
+    EXPECT_TRUE(WIFEXITED(empty) && WEXITSTATUS(empty) == 2);
+    const int named =
+        std::system((kProgram + " --solve " + path + " > /dev/null 2>> " + errors).c_str());
+    EXPECT_TRUE(WIFEXITED(named) && WEXITSTATUS(named) == 2);
+    std::ifstream in(errors);
+    const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(said, "novemra: no puzzle in " + path + "\nnovemra: '" + path +
+                        "' is a file, not a puzzle; to read it, give -f " + path + "\n");
+    ::unlink(path.c_str());
+    ::unlink(errors.c_str());
+}
+
 }  // namespace
 }  // namespace novemra
