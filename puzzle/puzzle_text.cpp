@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -16,6 +17,8 @@ namespace {
 // write one.
 constexpr char kDotBlank = '.';
 constexpr char kComment = '#';
+// How much of a line without cells is kept to read a CSV header from.
+constexpr std::size_t kHeaderLength = 512;
 // Debian's sudoku program starts a saved puzzle's title line with '%'.
 constexpr char kTitle = '%';
 
@@ -81,13 +84,42 @@ void PuzzleReader::endField() {
         chosenField_ = field_;
         fieldChosen_ = true;
     }
+    if (fieldCount_ == kCellCount && commas_ == puzzleColumn_) {
+        columnField_ = field_;
+        columnChosen_ = true;
+    }
     fieldCount_ = 0;
+}
+
+void PuzzleReader::readHeader() {
+    // "id,puzzle,solution,clues,difficulty": the puzzle column's index.
+    int column = 0;
+    std::string name;
+    const auto endName = [&] {
+        if (name == "puzzle" || name == "quizzes") {
+            puzzleColumn_ = column;
+        }
+        name.clear();
+        ++column;
+    };
+    for (const char ch : headerText_) {
+        if (ch == ',') {
+            endName();
+        } else if (ch != ' ' && ch != '"' && ch != '\r') {
+            name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
+        }
+    }
+    endName();
 }
 
 void PuzzleReader::takeWholeLine(StoredPuzzle& puzzle) {
     endField();
-    puzzle = fieldChosen_ ? chosenField_ : cells_;
+    puzzle = columnChosen_ ? columnField_ : fieldChosen_ ? chosenField_ : cells_;
     fieldChosen_ = false;
+    columnChosen_ = false;
+    commas_ = 0;
+    lineCellsSeen_ = 0;
+    headerText_.clear();
     wholeOnLine_ = false;
     count_ = 0;
 }
@@ -142,6 +174,13 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             }
             endField();
             fieldChosen_ = false;
+            columnChosen_ = false;
+            if (lineCellsSeen_ == 0 && headerText_.find(',') != std::string::npos) {
+                readHeader();
+            }
+            lineCellsSeen_ = 0;
+            commas_ = 0;
+            headerText_.clear();
             // A puzzle spread over lines has nine cells on each: a grid
             // with a long row and a short one is two bad rows, not one
             // shifted puzzle.
@@ -173,8 +212,13 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
             if (ch == ' ' || ch == '\t' || ch == ',' || ch == ';' || ch == '"' || ch == '=') {
                 endField();
             }
+            commas_ += ch == ',' ? 1 : 0;
+            if (lineCellsSeen_ == 0 && headerText_.size() < kHeaderLength) {
+                headerText_.push_back(static_cast<char>(ch));
+            }
             continue;
         }
+        ++lineCellsSeen_;
         // Counted to one past 81: a field longer than a puzzle is none.
         if (fieldCount_ < kCellCount) {
             field_[static_cast<std::size_t>(fieldCount_)] = value;

@@ -30,7 +30,9 @@ std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells);
 // A line holding 81 cells or more is one puzzle: the first of its fields
 // (parted by blanks, commas or semicolons) that holds exactly 81 cells, so
 // that an id or label before it ("0,PUZZLE,...", "1. PUZZLE") is not read
-// as cells; or, when no field holds 81, the line's first 81 cells. The
+// as cells (in a CSV file whose header names a "puzzle" or "quizzes"
+// column, that column's); or, when no field holds 81, the line's first 81
+// cells. The
 // rest of the line (a rating, a comment, the solution column of a CSV file)
 // is ignored. A puzzle may also be spread over lines, such as a 9-line
 // grid, with nine cells on each.
@@ -99,7 +101,18 @@ class PuzzleReader {
     bool fieldChosen_ = false;
     bool wholeOnLine_ = false;
 
+    // A CSV file's puzzle column, named "puzzle" or "quizzes" in its
+    // header; -1 when there is none. The commas so far on this line, and
+    // the start of a line without cells, kept to read a header from.
+    int puzzleColumn_ = -1;
+    int commas_ = 0;
+    int lineCellsSeen_ = 0;
+    std::string headerText_;
+    StoredPuzzle columnField_{};
+    bool columnChosen_ = false;
+
     void endField();
+    void readHeader();
     // The puzzle a line that held one whole gives, and a fresh line state.
     void takeWholeLine(StoredPuzzle& puzzle);
 };

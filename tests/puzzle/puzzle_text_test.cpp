@@ -136,6 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
                      ",17,2.3\n12," + kOther + "," + kSolved + ",17,0\n",
                  {kOther, kOther},
                  ""},
+        // A header naming the puzzle column decides between two fields of
+        // 81 cells, whatever their order.
+        ReadCase{"csv_puzzle_column_named_in_the_header",
+                 "solutions,\"Quizzes\"\n" + kSolved + "," + kOther + "\n",
+                 {kOther},
+                 ""},
         ReadCase{"numbered_and_titled",
                  "1. " + kOther + "\nPuzzle 12: " + kSolved + "\n",
                  {kOther, kSolved},
