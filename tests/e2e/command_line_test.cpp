@@ -286,41 +286,5 @@ TEST(CommandLine, PuzzlesFromStandardInputAreTakenInTurn) {
     ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
 }
 
-// A file is read one puzzle at a time: a run starts while the rest has not
-// even been written, and a bad puzzle further on ends the program at the
-// run that would take it, named once the terminal is restored.
-TEST(CommandLine, AFileIsReadAPuzzleAtATime) {
-    const std::filesystem::path fifo =
-        std::filesystem::temp_directory_path() / ("novemra-fifo-" + std::to_string(::getpid()));
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // Open for writing (and, so that opening waits for nobody, reading)
-    // until the end: a program that read to the end would wait.
-    const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(writer, 0);
-    ShellSession::Options options;
-    options.arguments = {"-f", fifo.string()};
-    options.redirectOutput = true;
-    ShellSession shell(kProgram, options);
-    PtyProcess& p = shell.process();
-    const std::string first = kQuick + "\n";
-    ASSERT_EQ(::write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
-    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
-    p.send("e");
-    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
-    p.send("n");
-    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
-    const std::string bad = kQuick.substr(1) + "\n";
-    ASSERT_EQ(::write(writer, bad.data(), bad.size()), static_cast<ssize_t>(bad.size()));
-    ::close(writer);
-    p.send("y");
-    ASSERT_TRUE(p.waitForExit().has_value());
-    std::filesystem::remove(fifo);
-    EXPECT_EQ(shell.exitLine(), "2\n");
-    EXPECT_EQ(shell.standardError(),
-              "novemra: " + fifo.string() + " line 2: 80 cells; a puzzle has 81\n");
-    EXPECT_TRUE(shell.modesRestored());
-    EXPECT_FALSE(p.screen().alternateScreen());
-}
-
 }  // namespace
 }  // namespace novemra

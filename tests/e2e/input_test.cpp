@@ -1,10 +1,13 @@
 // Where the puzzles come from: standard input that is a terminal is no
 // puzzle file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,8 +19,14 @@
 namespace novemra {
 namespace {
 
+using testing::dump;
 using testing::kProgram;
+using testing::PtyProcess;
 using testing::ShellSession;
+
+// A puzzle that solves at once: a whole Sudoku with its first row blank.
+const std::string kQuick = std::string(9, '0').append(testing::kSolvedSudoku.substr(9));
+constexpr std::string_view kSpeedQuestion = " Extra fast, Fast or Slow [e,f or s]?";
 
 // With standard input the terminal, -f - is refused at once (status 2)
 // instead of waiting with no prompt and taking keystrokes as cells.
@@ -78,6 +87,42 @@ TEST(Input, AnEmptyFileAndAFileGivenAsAPuzzleAreNamed) {
                         "' is a file, not a puzzle; to read it, give -f " + path + "\n");
     ::unlink(path.c_str());
     ::unlink(errors.c_str());
+}
+
+// A file is read one puzzle at a time: a run starts while the rest has not
+// even been written, and a bad puzzle further on ends the program at the
+// run that would take it, named once the terminal is restored.
+TEST(CommandLine, AFileIsReadAPuzzleAtATime) {
+    const std::filesystem::path fifo =
+        std::filesystem::temp_directory_path() / ("novemra-fifo-" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Open for writing (and, so that opening waits for nobody, reading)
+    // until the end: a program that read to the end would wait.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ShellSession::Options options;
+    options.arguments = {"-f", fifo.string()};
+    options.redirectOutput = true;
+    ShellSession shell(kProgram, options);
+    PtyProcess& p = shell.process();
+    const std::string first = kQuick + "\n";
+    ASSERT_EQ(::write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?"));
+    const std::string bad = kQuick.substr(1) + "\n";
+    ASSERT_EQ(::write(writer, bad.data(), bad.size()), static_cast<ssize_t>(bad.size()));
+    ::close(writer);
+    p.send("y");
+    ASSERT_TRUE(p.waitForExit().has_value());
+    std::filesystem::remove(fifo);
+    EXPECT_EQ(shell.exitLine(), "2\n");
+    EXPECT_EQ(shell.standardError(),
+              "novemra: " + fifo.string() + " line 2: 80 cells; a puzzle has 81\n");
+    EXPECT_TRUE(shell.modesRestored());
+    EXPECT_FALSE(p.screen().alternateScreen());
 }
 
 }  // namespace
