@@ -236,10 +236,14 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
         std::optional<StoredPuzzle> puzzle = puzzleFromText(argument, cells);
         if (::access(std::string(argument).c_str(), F_OK) == 0 && !puzzle) {
             // A file named where a puzzle goes: say how to read it.
-            refuseOnce(refuse("'" + shownPath(argument) +
-                              "' is a file, not a puzzle; to read it, "
-                              "give -f " +
-                              shownPath(argument)));
+            // Built by appending: GCC 12 warns wrongly (-Wrestrict) about
+            // adding a literal to a temporary string in optimised builds.
+            const std::string path = shownPath(argument);
+            std::string line(1, '\'');
+            line.append(path)
+                .append("' is a file, not a puzzle; to read it, give -f ")
+                .append(path);
+            refuseOnce(refuse(std::move(line)));
         } else if (cells == 0) {
             refuseOnce(unknown(argument));  // neither an option nor a puzzle
         } else if (!puzzle) {
