@@ -1,6 +1,7 @@
 #include "app/check_output.hpp"
 
 #include "app/each_puzzle.hpp"
+#include "reason/board.hpp"
 #include "solver/digit_search.hpp"
 #include "solver/first_solution.hpp"
 
@@ -9,13 +10,6 @@ namespace novemra {
 namespace {
 
 constexpr int kExitSeveral = 3;
-
-std::string cellName(std::size_t cell) {
-    std::string name = "r0c0";
-    name[1] = static_cast<char>('1' + cell / kGridSize);
-    name[3] = static_cast<char>('1' + cell % kGridSize);
-    return name;
-}
 
 }  // namespace
 
@@ -26,7 +20,7 @@ std::string differingCells(const CellValues& first, const CellValues& second) {
             if (!cells.empty()) {
                 cells += ' ';
             }
-            cells += cellName(cell);
+            cells += reason::cellName(static_cast<int>(cell));
         }
     }
     return cells;

@@ -132,7 +132,7 @@ PuzzleAnswer answerPuzzle(const StoredPuzzle& given, std::string& line) {
         line[cell] = static_cast<char>('0' + solution[cell]);
     }
     line.back() = '\n';
-    return {true, first.severalSolutions};
+    return {true, first.severalSolutions, solution};
 }
 
 int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
@@ -144,12 +144,10 @@ int solveWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* er
                 reply.outcome = PuzzleReply::Outcome::NoSolution;
             } else if (answer.severalSolutions) {
                 // Solved all the same; the note names where the next
-                // solution in order differs.
-                CellValues first{};
-                SolveStatus status = SolveStatus::NotSolved;
-                solveFirstInReadingOrder(puzzle, first, status);
-                reply.note = "several solutions; the first two differ at " +
-                             differingCells(first, secondInReadingOrder(puzzle, first));
+                // solution in order differs from this one.
+                reply.note =
+                    "several solutions; the first two differ at " +
+                    differingCells(answer.solution, secondInReadingOrder(puzzle, answer.solution));
             }
         },
         0);

@@ -72,6 +72,8 @@ class GivenPuzzles {
 struct PuzzleAnswer {
     bool solved = false;
     bool severalSolutions = false;
+    // The answer's digits, when solved.
+    CellValues solution{};
 };
 
 // The line --solve writes for one puzzle, ended by a line feed: the answer

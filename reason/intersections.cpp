@@ -30,6 +30,13 @@ void lockedIn(const Board& board, Technique technique, int from, int onto, int d
     }
 }
 
+// Which thirds (bit t) of nine positions hold any: the rows of a box's
+// positions, or the boxes of a line's.
+unsigned thirdsOf(unsigned positions) {
+    return ((positions & 0x7) != 0 ? 1U : 0U) | ((positions & 0x38) != 0 ? 2U : 0U) |
+           ((positions & 0x1C0) != 0 ? 4U : 0U);
+}
+
 }  // namespace
 
 void findPointing(const Board& board, std::vector<Step>& found) {
@@ -41,9 +48,7 @@ void findPointing(const Board& board, std::vector<Step>& found) {
                 continue;
             }
             // Box position k is row k / 3 and column k % 3 of the box.
-            const unsigned rows = ((positions & 0x7) != 0 ? 1U : 0U) |
-                                  ((positions & 0x38) != 0 ? 2U : 0U) |
-                                  ((positions & 0x1C0) != 0 ? 4U : 0U);
+            const unsigned rows = thirdsOf(positions);
             const unsigned columns = ((positions & 0x49) != 0 ? 1U : 0U) |
                                      ((positions & 0x92) != 0 ? 2U : 0U) |
                                      ((positions & 0x124) != 0 ? 4U : 0U);
@@ -66,9 +71,7 @@ void findClaiming(const Board& board, std::vector<Step>& found) {
             if (bitCount(positions) < 2) {
                 continue;
             }
-            const unsigned thirds = ((positions & 0x7) != 0 ? 1U : 0U) |
-                                    ((positions & 0x38) != 0 ? 2U : 0U) |
-                                    ((positions & 0x1C0) != 0 ? 4U : 0U);
+            const unsigned thirds = thirdsOf(positions);
             if (bitCount(thirds) != 1) {
                 continue;
             }
