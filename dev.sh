@@ -23,7 +23,7 @@ cd "$(dirname "$0")"
 build_packages=(cmake g++ make pkg-config libncurses-dev libcups2-dev)
 # The tests and benchmarks: GoogleTest, Google Benchmark, libvterm as the
 # emulated terminal, and a CUPS scheduler they start privately.
-test_packages=(libgtest-dev libbenchmark-dev libvterm-dev cups-daemon cups-client)
+test_packages=(libgtest-dev libbenchmark-dev libvterm-dev cups-daemon cups-client ncurses-term)
 
 # Every install appends to one log, with a line saying which step it was.
 log=build-logs/apt.log

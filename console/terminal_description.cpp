@@ -11,6 +11,8 @@ namespace novemra {
 namespace {
 
 constexpr const char* kAnsiCursorAddress = "\x1b[%i%p1%d;%p2%dH";
+// The largest palette a terminal indexes (xterm-256color's).
+constexpr int kPaletteColours = 256;
 
 std::string capability(const char* name, const char* fallback) {
     std::string value = withoutPadding(terminfo::text(name));
@@ -87,6 +89,9 @@ std::optional<TerminalDescription> describeTerminal(int fd, std::string& error) 
     d.foreground = capability("setaf", "");
     d.background = capability("setab", "");
     d.colours = terminfo::number("colors");
+    // RGB is a flag in most entries, a number (bits per colour) in some.
+    d.directColour =
+        terminfo::flag("RGB") || terminfo::number("RGB") > 0 || d.colours > kPaletteColours;
     d.backColourErase = terminfo::flag("bce");
     const std::string showCursor = capability("cnorm", "");
     d.enter = (d.alternateScreen ? enterAlternate : "") + std::string(kBracketedPasteOn);

@@ -24,6 +24,9 @@ struct TerminalDescription {
     std::string foreground;  // terminfo "setaf"
     std::string background;  // terminfo "setab"
     int colours = 8;
+    // A colour number of 8 or more is a 24-bit RGB value ("-direct"
+    // entries: the RGB capability, or more colours than a palette holds).
+    bool directColour = false;
     bool alternateScreen = false;
     // Erasing fills with the current background colour ("bce").
     bool backColourErase = false;

@@ -22,6 +22,25 @@ int terminalColour(int consoleColour) {
     return ((consoleColour & 1) << 2) | (consoleColour & 2) | ((consoleColour & 4) >> 2);
 }
 
+// A bright console colour as a 24-bit RGB value, in the palette of the
+// PC's text mode: full where the colour has the component, a third where
+// it has not (bright yellow is 0xFFFF55).
+int brightRgb(int consoleColour) {
+    const auto component = [consoleColour](int bit) { return (consoleColour & bit) ? 0xFF : 0x55; };
+    return (component(4) << 16) | (component(2) << 8) | component(1);
+}
+
+// The colour number for a console colour on a terminal with 16 colours
+// or more.
+int richColourNumber(int consoleColour, bool directColour) {
+    if ((consoleColour & 8) == 0) {
+        return terminalColour(consoleColour);
+    }
+    // On direct-colour terminals 0-7 are the eight ANSI colours and any
+    // larger number is an RGB value: colour 11 there is a near-black blue.
+    return directColour ? brightRgb(consoleColour) : terminalColour(consoleColour) + 8;
+}
+
 }  // namespace
 
 void TtyTerminal::followCursor() {
@@ -144,18 +163,16 @@ void TtyTerminal::appendAttribute(Attribute attribute) {
     }
     const int foreground = attribute & 0xF;
     const int background = (attribute >> 4) & 0xF;
-    const bool richColours = description_.colours >= 16;
+    const bool richColours = description_.colours >= 16 || description_.directColour;
     int foregroundColour = terminalColour(foreground);
-    if ((foreground & 8) != 0) {
-        if (richColours) {
-            foregroundColour += 8;
-        } else {
-            // Too few colours for a bright one: show brightness as bold.
-            out_.append(description_.bold);
-        }
+    int backgroundColour = terminalColour(background);
+    if (richColours) {
+        foregroundColour = richColourNumber(foreground, description_.directColour);
+        backgroundColour = richColourNumber(background, description_.directColour);
+    } else if ((foreground & 8) != 0) {
+        // Too few colours for a bright one: show brightness as bold.
+        out_.append(description_.bold);
     }
-    const int backgroundColour =
-        terminalColour(background) + (richColours && (background & 8) ? 8 : 0);
     if (!description_.foreground.empty()) {
         out_.append(terminfo::format(description_.foreground, foregroundColour));
     }

@@ -8,6 +8,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <csignal>
@@ -18,6 +19,7 @@
 #include "console/grid_picture.hpp"
 #include "console/memory_terminal.hpp"
 #include "console/signal_restore.hpp"
+#include "console/terminfo.hpp"
 #include "support/tty_fixture.hpp"
 #include "support/virtual_terminal.hpp"
 #include "support/write_calls.hpp"
@@ -150,23 +152,29 @@ TEST_F(TtyTerminalTest, ColoursAreBrightYellowOnBlue) {
     EXPECT_EQ(emulator_.cell(kRows, kColumns).background, 4);
 }
 
-TEST(TtyTerminalColours, EightColourTerminalShowsBrightAsBold) {
-    ::setenv("TERM", "xterm", 1);  // terminfo: 8 colours
+// Feeds a 5x20 emulator what the real terminal layer sends, told by TERM
+// that it runs on the given entry, to draw "Z" bright yellow on blue.
+void drawBrightYellowOnBlueAs(const char* term, VirtualTerminal& emulator) {
+    ::setenv("TERM", term, 1);
     winsize size{};
     size.ws_row = 5;
     size.ws_col = 20;
     int master = -1;
     int slave = -1;
-    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, &size), 0);
+    if (::openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return;
+    }
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    VirtualTerminal emulator(5, 20);
     {
         std::string error;
         auto terminal = TtyTerminal::openOn(slave, error);
-        ASSERT_NE(terminal, nullptr) << error;
-        terminal->setColour(kColourBrightYellow, kColourBlue);
-        terminal->clear();
-        terminal->printText("Z");
+        EXPECT_NE(terminal, nullptr) << error;
+        if (terminal != nullptr) {
+            terminal->setColour(kColourBrightYellow, kColourBlue);
+            terminal->clear();
+            terminal->printText("Z");
+        }
         char buffer[8192];
         for (ssize_t count; (count = ::read(master, buffer, sizeof buffer)) > 0;) {
             emulator.feed(std::string_view(buffer, static_cast<std::size_t>(count)));
@@ -174,11 +182,44 @@ TEST(TtyTerminalColours, EightColourTerminalShowsBrightAsBold) {
     }
     ::close(master);
     ::setenv("TERM", "xterm-256color", 1);
+}
+
+TEST(TtyTerminalColours, EightColourTerminalShowsBrightAsBold) {
+    VirtualTerminal emulator(5, 20);
+    drawBrightYellowOnBlueAs("xterm", emulator);  // terminfo: 8 colours
     EXPECT_EQ(emulator.cell(1, 1).ch, 'Z');
     EXPECT_EQ(emulator.cell(1, 1).foreground, 3);  // yellow...
     EXPECT_TRUE(emulator.cell(1, 1).bold);         // ...made bright by bold
     EXPECT_EQ(emulator.cell(1, 1).background, 4);
 }
+
+// Entries whose colour numbers from 8 on are 24-bit RGB values (from
+// Debian's ncurses-term): colour 11, bright yellow elsewhere, is a
+// near-black blue there.
+class DirectColourTerminal : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DirectColourTerminal, ShowsBrightYellowOnBlue) {
+    ASSERT_TRUE(terminfo::entryExists(GetParam())) << "no terminfo entry " << GetParam();
+    VirtualTerminal emulator(5, 20);
+    drawBrightYellowOnBlueAs(GetParam(), emulator);
+    EXPECT_EQ(emulator.cell(1, 1).ch, 'Z');
+    EXPECT_EQ(emulator.cell(1, 1).foregroundRgb, 0xFFFF55);
+    EXPECT_EQ(emulator.cell(1, 1).background, 4);
+    EXPECT_EQ(emulator.cell(5, 20).background, 4);
+    EXPECT_EQ(emulator.line(1), "Z");  // no stray bytes on the screen
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, DirectColourTerminal,
+                         ::testing::Values("alacritty-direct", "iterm2-direct", "kitty-direct",
+                                           "konsole-direct", "mintty-direct", "mlterm-direct",
+                                           "nsterm-direct", "st-direct", "tmux-direct",
+                                           "vscode-direct", "vte-direct", "xterm-direct",
+                                           "xterm-direct2"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace novemra

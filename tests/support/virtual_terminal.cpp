@@ -2,6 +2,8 @@
 
 #include <vterm.h>
 
+#include <string>
+
 namespace novemra::testing {
 
 namespace {
@@ -13,7 +15,15 @@ int colourIndex(const VTermColor& colour, bool isForeground) {
     if (VTERM_COLOR_IS_INDEXED(&colour)) {
         return colour.indexed.idx;
     }
-    return -2;  // an RGB colour: the program never sends one
+    return -2;  // an RGB colour: see rgbValue
+}
+
+// The colour as 0xRRGGBB when it was given as an RGB value, else -1.
+int rgbValue(const VTermColor& colour) {
+    if (!VTERM_COLOR_IS_RGB(&colour)) {
+        return -1;
+    }
+    return (colour.rgb.red << 16) | (colour.rgb.green << 8) | colour.rgb.blue;
 }
 
 }  // namespace
@@ -50,7 +60,17 @@ int VirtualTerminal::onTermProp(int prop, void* value, void* self) {
 }
 
 void VirtualTerminal::feed(std::string_view bytes) {
-    vterm_input_write(vterm_, bytes.data(), bytes.size());
+    // libvterm reads the ITU form of an RGB colour, 38:2::R:G:B with its
+    // empty colour-space field, as if the field were the red value; the
+    // form without the field (38:2:R:G:B) means the same colour to every
+    // terminal and libvterm reads it right.
+    std::string plain(bytes);
+    for (const std::string_view itu : {"38:2::", "48:2::"}) {
+        for (std::size_t at = 0; (at = plain.find(itu, at)) != std::string::npos;) {
+            plain.erase(at + itu.size() - 1, 1);
+        }
+    }
+    vterm_input_write(vterm_, plain.data(), plain.size());
 }
 
 void VirtualTerminal::resize(int rows, int columns) {
@@ -67,6 +87,8 @@ EmulatedCell VirtualTerminal::cell(int row, int column) const {
     cell.ch = ch == 0 ? ' ' : (ch < 0x80 ? static_cast<char>(ch) : '?');
     cell.foreground = colourIndex(raw.fg, true);
     cell.background = colourIndex(raw.bg, false);
+    cell.foregroundRgb = rgbValue(raw.fg);
+    cell.backgroundRgb = rgbValue(raw.bg);
     cell.bold = raw.attrs.bold != 0;
     return cell;
 }

@@ -15,6 +15,9 @@ struct EmulatedCell {
     char ch = ' ';
     int foreground = -1;  // palette index, -1 for the terminal's default
     int background = -1;
+    // 0xRRGGBB for a colour sent as an RGB value (the index is then -2).
+    int foregroundRgb = -1;
+    int backgroundRgb = -1;
     bool bold = false;
 };
 
