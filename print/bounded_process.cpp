@@ -12,12 +12,11 @@
 #include <cerrno>
 
 #include "print/connection_budget.hpp"
+#include "print/print_times.hpp"
 
 namespace novemra {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Descriptor numbers from here on are the process's own.
 constexpr int kFirstFreeDescriptor = 3;
@@ -77,7 +76,14 @@ bool limitMemory(rlim_t bytes) {
     (void)bytes;
     return true;
 #else
-    const rlimit memory{bytes, bytes};
+    // Lowered, never raised: an administrator's or a user's stricter limit
+    // (ulimit -v) stays, as it does for lp.
+    rlimit memory{};
+    if (::getrlimit(RLIMIT_AS, &memory) != 0) {
+        return false;
+    }
+    memory.rlim_cur = std::min(memory.rlim_cur, bytes);
+    memory.rlim_max = std::min(memory.rlim_max, bytes);
     return ::setrlimit(RLIMIT_AS, &memory) == 0;
 #endif
 }
@@ -85,7 +91,8 @@ bool limitMemory(rlim_t bytes) {
 // Waits until fd reports its end (the process holding its other end is
 // gone) or the deadline passes; false at the deadline or when waiting fails.
 // whileWaiting runs at every interruption and every kWaitHookInterval.
-bool waitForEnd(int fd, Clock::time_point deadline, const std::function<void()>& whileWaiting) {
+bool waitForEnd(int fd, PrintClock::time_point deadline,
+                const std::function<void()>& whileWaiting) {
     for (;;) {
         const int left = millisecondsUntil(deadline);
         const int slice = whileWaiting ? std::min<int>(left, kWaitHookInterval.count()) : left;
@@ -111,15 +118,9 @@ bool waitForEnd(int fd, Clock::time_point deadline, const std::function<void()>&
 
 }  // namespace
 
-int millisecondsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
-
 void runBounded(const ProcessBounds& bounds, const std::function<void()>& work,
                 const std::function<void()>& whileWaiting) {
-    const auto deadline = Clock::now() + bounds.waitLimit;
+    const auto deadline = PrintClock::now() + bounds.waitLimit;
     // The process holds the write end (as descriptor 3) for its whole life;
     // the read end reports its end.
     std::array<int, 2> done{-1, -1};

@@ -19,18 +19,12 @@ struct ProcessBounds {
     // The kernel ends the process this long after it starts (SIGALRM),
     // whether or not the caller still runs.
     std::chrono::milliseconds lifeLimit;
-    // Address space, in bytes.
+    // Address space, in bytes; a stricter limit the process already has
+    // (ulimit -v) is kept.
     rlim_t memoryLimit;
     // connect() calls the process may make (see connection_budget.hpp).
     int connectionLimit;
 };
-
-// The time until the deadline in whole milliseconds, 0 once it has passed:
-// a timeout for poll() and libcups.
-int millisecondsUntil(std::chrono::steady_clock::time_point deadline);
-
-// How often a waiting caller's hook runs when nothing else wakes it.
-constexpr std::chrono::milliseconds kWaitHookInterval{200};
 
 // Runs work in the bounded process and waits until it has ended or the
 // wait limit has passed; whileWaiting, when given, runs whenever a signal

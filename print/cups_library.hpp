@@ -10,14 +10,16 @@ namespace novemra {
 
 // The libcups functions the hard copy calls, by their own names and types.
 #define NOVEMRA_CUPS_FUNCTIONS(X) \
-    X(cupsDoIORequest)            \
     X(cupsEncodeOptions2)         \
     X(cupsEncryption)             \
     X(cupsFreeDests)              \
     X(cupsGetNamedDest)           \
+    X(cupsGetResponse)            \
+    X(cupsSendRequest)            \
     X(cupsServer)                 \
     X(cupsSetPasswordCB2)         \
     X(cupsUser)                   \
+    X(cupsWriteRequestData)       \
     X(httpAssembleURIf)           \
     X(httpClose)                  \
     X(httpConnect2)               \
@@ -25,6 +27,7 @@ namespace novemra {
     X(httpSetTimeout)             \
     X(ippAddString)               \
     X(ippDelete)                  \
+    X(ippLength)                  \
     X(ippNewRequest)              \
     X(ippPort)
 

@@ -1,27 +1,14 @@
 #include "print/cups_spooler.hpp"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <string_view>
 
 #include "print/bounded_process.hpp"
 #include "print/cups_library.hpp"
-#include "print/hard_copy.hpp"
 
 namespace novemra {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// How often a blocked call looks at the deadline.
-constexpr double kTimeoutCheckSeconds = 0.25;
-// Shares of the time limit: libcups' calls give up by the first, the
-// kernel ends the hard copy's process at the second whatever a server
-// sends, and the program stops waiting at the whole limit.
-constexpr double kWorkShare = 0.75;
-constexpr double kLifeShare = 0.85;
 // The most connections the hard copy may open: it needs two (lookup, job),
 // and libcups' own retries against a server that keeps redirecting or never
 // ends its header stop here.
@@ -53,7 +40,7 @@ bool cupsReady() {
 }
 
 int keepWaitingUntil(http_t*, void* deadline) {
-    return Clock::now() < *static_cast<const Clock::time_point*>(deadline) ? 1 : 0;
+    return PrintClock::now() < *static_cast<const PrintClock::time_point*>(deadline) ? 1 : 0;
 }
 
 // Splits "name/instance" into its two parts.
@@ -79,7 +66,7 @@ using IppHandle = std::unique_ptr<ipp_t, IppDeleter>;
 // A connection to the scheduler whose every wait ends at the deadline. The
 // encryption the user configured is asked for only once the deadline is in
 // force, so its handshake is bounded too.
-HttpHandle connectToScheduler(Clock::time_point& deadline) {
+HttpHandle connectToScheduler(PrintClock::time_point& deadline) {
     const int left = millisecondsUntil(deadline);
     if (left == 0) {
         return nullptr;
@@ -97,67 +84,44 @@ HttpHandle connectToScheduler(Clock::time_point& deadline) {
     return http;
 }
 
-// A file in memory holding the bytes, for libcups to send as a document;
-// -1 when it cannot be made.
-int documentFile(const std::string& bytes) {
-    const int fd = ::memfd_create("novemra-page", MFD_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
-        ::lseek(fd, 0, SEEK_SET) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 }  // namespace
 
-struct CupsSpooler::Connection {
+struct CupsSpooler::Destination {
     HttpHandle http;
-    DestHandle destination;
+    DestHandle printer;
+};
+
+struct CupsSpooler::Document {
     std::string title;
     std::string format;
     std::string page;
     bool pageTooLong = false;
 };
 
-CupsSpooler::CupsSpooler(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {}
+CupsSpooler::CupsSpooler(std::chrono::milliseconds timeLimit) : times_(timeLimit) {}
 
 CupsSpooler::~CupsSpooler() = default;
 
-std::chrono::milliseconds CupsSpooler::share(double fraction) const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit_ * fraction);
-}
-
-void CupsSpooler::startClock() {
-    deadline_ = Clock::now() + share(kWorkShare);
-}
-
 void CupsSpooler::runJob(const std::function<void()>& job) {
-    startClock();
-    const ProcessBounds bounds{timeLimit_, share(kLifeShare), kMemoryLimit, kConnectionLimit};
+    const ProcessBounds bounds{times_.wait(), times_.life(), kMemoryLimit, kConnectionLimit};
     runBounded(
         bounds,
         [this, &job] {
-            insideJob_ = true;
             if (cupsReady()) {
                 job();
             }
-            connection_.reset();
+            document_.reset();
+            destination_.reset();
         },
         waitHook_);
 }
 
 std::string CupsSpooler::defaultPrinterName() {
-    if (!insideJob_) {
-        startClock();
-    }
+    workDeadline_ = PrintClock::now() + times_.work();
     if (!cupsReady()) {
         return "";
     }
-    HttpHandle http = connectToScheduler(deadline_);
+    HttpHandle http = connectToScheduler(workDeadline_);
     if (!http) {
         return "";
     }
@@ -179,84 +143,91 @@ bool CupsSpooler::openPrinter(std::string_view fullName) {
     if (fullName.empty() || !cupsReady()) {
         return false;
     }
-    auto connection = std::make_unique<Connection>();
-    connection->http = connectToScheduler(deadline_);
-    if (!connection->http) {
+    auto destination = std::make_unique<Destination>();
+    destination->http = connectToScheduler(workDeadline_);
+    if (!destination->http) {
         return false;
     }
     std::string name;
     std::string instance;
     splitDestination(fullName, name, instance);
-    connection->destination.reset(cups().cupsGetNamedDest(
-        connection->http.get(), name.c_str(), instance.empty() ? nullptr : instance.c_str()));
-    if (!connection->destination) {
+    destination->printer.reset(cups().cupsGetNamedDest(
+        destination->http.get(), name.c_str(), instance.empty() ? nullptr : instance.c_str()));
+    if (!destination->printer) {
         return false;
     }
-    connection_ = std::move(connection);
+    destination_ = std::move(destination);
     return true;
 }
 
 bool CupsSpooler::startDocument(std::string_view documentName, std::string_view dataType) {
-    connection_->title = documentName;
-    connection_->format = dataType == kJobDataType ? CUPS_FORMAT_TEXT : std::string(dataType);
+    document_ = std::make_unique<Document>();
+    document_->title = documentName;
+    document_->format = dataType == kJobDataType ? CUPS_FORMAT_TEXT : std::string(dataType);
     return true;
 }
 
 bool CupsSpooler::startPage() {
-    connection_->page.clear();
+    document_->page.clear();
     return true;
 }
 
 void CupsSpooler::write(std::string_view bytes) {
     // The page is kept and sent whole when it ends.
-    if (connection_->page.size() + bytes.size() > kMaxPageBytes) {
-        connection_->pageTooLong = true;
+    if (document_->page.size() + bytes.size() > kMaxPageBytes) {
+        document_->pageTooLong = true;
         return;
     }
-    connection_->page.append(bytes);
+    document_->page.append(bytes);
 }
 
 void CupsSpooler::endPage() {
     // One Print-Job request: the job, its settings and its page together.
     // The scheduler makes the job only once the request has arrived whole.
-    const cups_dest_t& destination = *connection_->destination;
-    if (connection_->pageTooLong) {
-        return;
-    }
-    const int document = documentFile(connection_->page);
-    if (document < 0) {
+    const cups_dest_t& printer = *destination_->printer;
+    const Document& document = *document_;
+    if (document.pageTooLong) {
         return;
     }
     char uri[HTTP_MAX_URI];
     cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
-                            cups().ippPort(), "/printers/%s", destination.name);
-    const std::string resource = std::string("/printers/") + destination.name;
-    ipp_t* request = cups().ippNewRequest(IPP_OP_PRINT_JOB);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                            cups().ippPort(), "/printers/%s", printer.name);
+    std::string resource = "/printers/";
+    resource += printer.name;
+    const IppHandle request(cups().ippNewRequest(IPP_OP_PRINT_JOB));
+    ipp_t* const ipp = request.get();
+    cups().ippAddString(ipp, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    cups().ippAddString(ipp, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                         cups().cupsUser());
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
-                        connection_->title.c_str());
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
-                        connection_->format.c_str());
+    cups().ippAddString(ipp, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                        document.title.c_str());
+    cups().ippAddString(ipp, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                        document.format.c_str());
     // The destination's own settings (an lpoptions instance's, say) go
     // with the job, as the system's own lp sends them; the program adds
     // none.
-    cups().cupsEncodeOptions2(request, destination.num_options, destination.options,
-                              IPP_TAG_OPERATION);
-    cups().cupsEncodeOptions2(request, destination.num_options, destination.options, IPP_TAG_JOB);
-    // Sends the request, then the document file, and frees the request.
-    // The answer decides nothing: a refused request made no job, and an
-    // accepted one made it whole, so there is nothing to take back.
-    const IppHandle response(
-        cups().cupsDoIORequest(connection_->http.get(), request, resource.c_str(), document, -1));
-    ::close(document);
+    cups().cupsEncodeOptions2(ipp, printer.num_options, printer.options, IPP_TAG_OPERATION);
+    cups().cupsEncodeOptions2(ipp, printer.num_options, printer.options, IPP_TAG_JOB);
+    // The request, then the page from memory, then the answer. The answer
+    // decides nothing: a refused request made no job, and an accepted one
+    // made it whole, so there is nothing to take back.
+    http_t* const http = destination_->http.get();
+    // The length is the whole body's: the request's attributes and the page.
+    const std::size_t length = cups().ippLength(ipp) + document.page.size();
+    http_status_t status = cups().cupsSendRequest(http, ipp, resource.c_str(), length);
+    if (status == HTTP_STATUS_CONTINUE) {
+        status = cups().cupsWriteRequestData(http, document.page.data(), document.page.size());
+    }
+    if (status == HTTP_STATUS_CONTINUE) {
+        const IppHandle response(cups().cupsGetResponse(http, resource.c_str()));
+    }
 }
 
 void CupsSpooler::endDocument() {}
 
 void CupsSpooler::closePrinter() {
-    connection_.reset();
+    document_.reset();
+    destination_.reset();
 }
 
 }  // namespace novemra

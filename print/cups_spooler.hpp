@@ -6,6 +6,7 @@
 #include <string>
 
 #include "print/print_spooler.hpp"
+#include "print/print_times.hpp"
 
 namespace novemra {
 
@@ -22,6 +23,12 @@ namespace novemra {
 // The page goes to the scheduler in one Print-Job request, so a job exists
 // only once its whole page has arrived: a request cut short at any point
 // leaves no job behind, and a job whose answer never comes back is whole.
+// It is sent from memory: no file is written, so a file-size limit
+// (ulimit -f) does not touch it.
+//
+// A job's clock starts at its first call, the lookup of the default
+// printer; every call after it gives up at the same work deadline (see
+// print_times.hpp).
 class CupsSpooler final : public PrintSpooler {
   public:
     explicit CupsSpooler(std::chrono::milliseconds timeLimit = std::chrono::seconds(10));
@@ -43,19 +50,14 @@ class CupsSpooler final : public PrintSpooler {
     void endDocument() override;
     void closePrinter() override;
 
-    struct Connection;  // the scheduler connection and the job being made
+    struct Destination;  // the scheduler connection and the printer on it
+    struct Document;     // the job's title, format and page, as they come
 
   private:
-    using Clock = std::chrono::steady_clock;
-    // Sets the deadline the calls give up at, counted from now.
-    void startClock();
-    // The given fraction of the time limit.
-    std::chrono::milliseconds share(double fraction) const;
-
-    std::chrono::milliseconds timeLimit_;
-    bool insideJob_ = false;
-    Clock::time_point deadline_;
-    std::unique_ptr<Connection> connection_;
+    PrintTimes times_;
+    PrintClock::time_point workDeadline_;
+    std::unique_ptr<Destination> destination_;
+    std::unique_ptr<Document> document_;
     std::function<void()> waitHook_;
 };
 

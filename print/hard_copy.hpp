@@ -12,7 +12,6 @@
 namespace novemra {
 
 constexpr std::string_view kJobDocumentName = "job1";
-constexpr std::string_view kJobDataType = "text";
 // The printer name keeps at most this many characters.
 constexpr std::size_t kPrinterNameLimit = 254;
 

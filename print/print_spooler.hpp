@@ -8,6 +8,9 @@
 
 namespace novemra {
 
+// The data type of a plain-text job, as startDocument is given it.
+constexpr std::string_view kJobDataType = "text";
+
 class PrintSpooler {
   public:
     virtual ~PrintSpooler() = default;
@@ -17,6 +20,7 @@ class PrintSpooler {
     virtual void runJob(const std::function<void()>& job) { job(); }
 
     // The name of the system's default printer, or "" when there is none.
+    // A job's first call.
     virtual std::string defaultPrinterName() = 0;
     // Each of these three returns false on failure.
     virtual bool openPrinter(std::string_view name) = 0;
