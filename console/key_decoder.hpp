@@ -29,6 +29,8 @@ struct InputEvent {
 class KeyDecoder {
   public:
     explicit KeyDecoder(char eraseCharacter) : eraseCharacter_(eraseCharacter) {}
+    // The terminal's erase character changed (stty erase while stopped).
+    void setEraseCharacter(char eraseCharacter) { eraseCharacter_ = eraseCharacter; }
 
     // Adds bytes read from the terminal.
     void feed(std::string_view bytes);

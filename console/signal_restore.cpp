@@ -146,9 +146,15 @@ bool inForeground() {
     return foreground == ::getpgrp() || (foreground < 0 && errno == ENOTTY);
 }
 
-// Sets the program's modes, sends its enter bytes, and has the program
-// repaint.
+// Reads the user's modes again (they may have been changed while the
+// terminal was the shell's), sets the program's, sends its enter bytes, and
+// has the program repaint.
 void takeTerminal() {
+    termios current{};
+    if (::tcgetattr(state.fd, &current) == 0) {
+        state.saved = current;
+        state.program = programModes(current);
+    }
     ::tcsetattr(state.fd, TCSANOW, &state.program);
     writeWithin(state.enter.data(), state.enterLength);
     state.held = 1;
@@ -234,6 +240,25 @@ bool keep(std::string_view bytes, std::array<char, N>& target, std::size_t& leng
 
 }  // namespace
 
+termios programModes(const termios& user) {
+    termios program = user;
+    program.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    program.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
+    program.c_cc[VMIN] = 1;
+    program.c_cc[VTIME] = 0;
+    return program;
+}
+
+termios userModes() {
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &before);
+    const termios modes = state.saved;
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    return modes;
+}
+
 bool install(const Plan& plan) {
     if (!keep(plan.leave, state.leave, state.leaveLength) ||
         !keep(plan.enter, state.enter, state.enterLength)) {
@@ -244,7 +269,7 @@ bool install(const Plan& plan) {
     }
     state.fd = plan.fd;
     state.saved = plan.saved;
-    state.program = plan.program;
+    state.program = programModes(plan.saved);
     // Input may have come before the handler was there to note it.
     state.notes.store(static_cast<unsigned>(Note::InputArrived));
     state.handled.fill(false);

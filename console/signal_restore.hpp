@@ -17,15 +17,26 @@ namespace novemra::signal_restore {
 
 struct Plan {
     int fd = -1;
-    termios saved{};    // the user's modes, put back on the way out
-    termios program{};  // the program's modes, taken again after a stop
+    termios saved{};  // the user's modes, put back on the way out
     std::string_view leave;
     std::string_view enter;
 };
 
+// The program's modes made from the user's: keys arrive one by one,
+// unechoed, with Enter as CR and Ctrl-S/Ctrl-Q as ordinary keys; the keys
+// that raise signals (Ctrl-C, Ctrl-Z) still raise them. VMIN 1 with
+// O_NONBLOCK makes an empty read fail with EAGAIN, so a read of 0 bytes can
+// only mean the terminal has hung up.
+termios programModes(const termios& user);
+
 // Copies the plan and installs the handlers. False when the byte sequences
 // are too long to keep (nothing is installed then).
 bool install(const Plan& plan);
+
+// The user's modes as last read: when the terminal was opened, and again
+// each time it is taken back after a stop (the user may have changed them
+// with stty meanwhile); these are what every way out puts back.
+termios userModes();
 
 // The normal way out: with every signal blocked, puts the user's terminal
 // back (never waiting long on a terminal that stopped reading), then the

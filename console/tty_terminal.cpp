@@ -62,18 +62,8 @@ TtyTerminal::TtyTerminal(int fd, const termios& saved, TerminalDescription descr
       description_(std::move(description)),
       screen_(1, 1),
       decoder_(static_cast<char>(saved.c_cc[VERASE])) {
-    // Keys arrive one by one, unechoed, with Enter as CR and Ctrl-S/Ctrl-Q
-    // as ordinary keys. Ctrl-C and Ctrl-Z still raise their signals. VMIN 1
-    // with O_NONBLOCK makes an empty read fail with EAGAIN, so a read of 0
-    // bytes can only mean the terminal has hung up.
-    termios program = saved_;
-    program.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-    program.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
-    program.c_cc[VMIN] = 1;
-    program.c_cc[VTIME] = 0;
-
     std::string enter = description_.enter + description_.hideCursor;
-    signal_restore::Plan plan{fd_, saved_, program, description_.leave, enter};
+    signal_restore::Plan plan{fd_, saved_, description_.leave, enter};
     if (!signal_restore::install(plan)) {
         // Absurdly long terminfo strings: enter and restore as an ANSI
         // terminal.
@@ -149,8 +139,10 @@ void TtyTerminal::serviceSignals() {
     }
     if (signal_restore::take(signal_restore::Note::Resumed)) {
         // The window may have been resized while the terminal was the
-        // shell's: SIGWINCH goes to the foreground job only.
+        // shell's: SIGWINCH goes to the foreground job only. Its erase key
+        // may have changed too.
         readWindowSize();
+        decoder_.setEraseCharacter(static_cast<char>(signal_restore::userModes().c_cc[VERASE]));
         changed = true;
     }
     if (changed) {
