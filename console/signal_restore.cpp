@@ -25,6 +25,7 @@ struct State {
     std::array<char, 512> enter{};
     std::size_t enterLength = 0;
     std::array<int, 2> wakePipe{-1, -1};
+    bool controlling = true;
     // What the handlers noted for the program, one bit per Note. Lock-free,
     // so a handler may set a bit while the program takes another.
     std::atomic<unsigned> notes{0};
@@ -153,7 +154,7 @@ void takeTerminal() {
     termios current{};
     if (::tcgetattr(state.fd, &current) == 0) {
         state.saved = current;
-        state.program = programModes(current);
+        state.program = programModes(current, state.controlling);
     }
     ::tcsetattr(state.fd, TCSANOW, &state.program);
     writeWithin(state.enter.data(), state.enterLength);
@@ -240,9 +241,9 @@ bool keep(std::string_view bytes, std::array<char, N>& target, std::size_t& leng
 
 }  // namespace
 
-termios programModes(const termios& user) {
+termios programModes(const termios& user, bool controlling) {
     termios program = user;
-    program.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    program.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN | (controlling ? 0 : ISIG));
     program.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
     program.c_cc[VMIN] = 1;
     program.c_cc[VTIME] = 0;
@@ -269,7 +270,8 @@ bool install(const Plan& plan) {
     }
     state.fd = plan.fd;
     state.saved = plan.saved;
-    state.program = programModes(plan.saved);
+    state.controlling = ::tcgetpgrp(plan.fd) >= 0;
+    state.program = programModes(plan.saved, state.controlling);
     // Input may have come before the handler was there to note it.
     state.notes.store(static_cast<unsigned>(Note::InputArrived));
     state.handled.fill(false);
@@ -341,6 +343,10 @@ void restoreAndRemove() {
     // A signal that came during the teardown now meets the dispositions the
     // process started with, on a terminal that is already restored.
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+bool controllingTerminal() {
+    return state.controlling;
 }
 
 bool holding() {

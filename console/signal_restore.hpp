@@ -23,11 +23,17 @@ struct Plan {
 };
 
 // The program's modes made from the user's: keys arrive one by one,
-// unechoed, with Enter as CR and Ctrl-S/Ctrl-Q as ordinary keys; the keys
-// that raise signals (Ctrl-C, Ctrl-Z) still raise them. VMIN 1 with
-// O_NONBLOCK makes an empty read fail with EAGAIN, so a read of 0 bytes can
-// only mean the terminal has hung up.
-termios programModes(const termios& user);
+// unechoed, with Enter as CR and Ctrl-S/Ctrl-Q as ordinary keys. On the
+// program's controlling terminal the keys that raise signals (Ctrl-C,
+// Ctrl-Z) still raise them; on another (no controlling terminal: su -c,
+// setsid) they would signal someone else's jobs, so they arrive as keys.
+// VMIN 1 with O_NONBLOCK makes an empty read fail with EAGAIN, so a read of
+// 0 bytes can only mean the terminal has hung up.
+termios programModes(const termios& user, bool controlling);
+
+// True when the terminal is the process's controlling terminal, so the
+// terminal raises the signals of its keys for it.
+bool controllingTerminal();
 
 // Copies the plan and installs the handlers. False when the byte sequences
 // are too long to keep (nothing is installed then).

@@ -1,6 +1,11 @@
 #include "console/terminal_description.hpp"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 
 #include "console/shown_text.hpp"
@@ -55,6 +60,22 @@ std::string withoutPadding(std::string_view capability) {
     return result;
 }
 
+bool outOfDescriptors(const std::string& purpose, std::string& error) {
+    const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (probe >= 0) {
+        ::close(probe);
+        return false;
+    }
+    if (errno != EMFILE) {
+        return false;
+    }
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    error = "no file descriptor left " + purpose + " (ulimit -n is " +
+            std::to_string(limit.rlim_cur) + "); raise the limit";
+    return true;
+}
+
 std::optional<TerminalDescription> describeTerminal(int fd, std::string& error) {
     TerminalDescription d;
     const char* term = std::getenv("TERM");
@@ -63,6 +84,11 @@ std::optional<TerminalDescription> describeTerminal(int fd, std::string& error) 
                                    ") cannot move its cursor; set TERM to the terminal you use";
     if (!terminfo::load(fd)) {
         terminfo::unload();
+        // The entry could not be opened for want of a descriptor: say so,
+        // rather than blame the terminal.
+        if (outOfDescriptors("to read the terminal's description", error)) {
+            return std::nullopt;
+        }
         // An entry terminfo has but will not load is a generic or hard-copy
         // one (tty33, lpr): no cursor to move. No TERM, or a name terminfo
         // does not know: nearly every emulator is an ANSI terminal.

@@ -39,6 +39,10 @@ struct TerminalDescription {
 // reason in error.
 std::optional<TerminalDescription> describeTerminal(int fd, std::string& error);
 
+// True when the process may open no more descriptors (ulimit -n), with the
+// reason, naming the limit, in error: what was to be opened for.
+bool outOfDescriptors(const std::string& purpose, std::string& error);
+
 // The ANSI terminal that nearly every emulator is, with an alternate screen.
 TerminalDescription ansiTerminal();
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 
 #include "console/signal_restore.hpp"
 #include "console/tty_terminal.hpp"
@@ -26,6 +27,7 @@ constexpr std::size_t kMaxReadPerCall = 65536;
 // How often a program in the background looks whether it is in the
 // foreground again.
 constexpr int kBackgroundCheckMs = 200;
+constexpr char kCtrlC = 0x03;
 
 }  // namespace
 
@@ -141,6 +143,12 @@ std::string TtyTerminal::pollAttentively(std::string* pasted, bool due) {
         }
         // At a question a paste counts as one key press: its first character.
         return event->text.empty() ? std::string() : std::string(1, event->text.front());
+    }
+    if (event->key == kCtrlC && !signal_restore::controllingTerminal()) {
+        // On a terminal that is not the program's controlling one, Ctrl-C
+        // arrives as a key: it ends the program as the signal would.
+        ::raise(SIGINT);
+        return {};
     }
     return event->key == 0 ? std::string() : std::string(1, event->key);
 }

@@ -23,12 +23,41 @@ std::string noTerminal() {
     return std::string("no terminal to run in (/dev/tty: ") + std::strerror(errno) + ")";
 }
 
+// The terminal on standard input, output or error, opened afresh for
+// reading and writing; -1 when none of them is a terminal.
+int standardStreamTerminal() {
+    for (int stream = 0; stream <= 2; ++stream) {
+        char name[256];
+        if (::isatty(stream) == 1 && ::ttyname_r(stream, name, sizeof name) == 0) {
+            const int fd = ::open(name, O_RDWR | O_CLOEXEC | O_NOCTTY);
+            if (fd >= 0) {
+                return fd;
+            }
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::unique_ptr<TtyTerminal> TtyTerminal::open(std::string& error) {
-    const int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 && errno != EMFILE && errno != ENFILE) {
+        // No controlling terminal (su -c, setsid, a service): run in the
+        // terminal the standard streams are on, as other full-screen
+        // programs do.
+        const int why = errno;
+        fd = standardStreamTerminal();
+        if (fd < 0) {
+            error = std::string("no terminal to run in: no controlling terminal (/dev/tty: ") +
+                    std::strerror(why) + "), and neither standard input nor output is a terminal";
+            return nullptr;
+        }
+    }
     if (fd < 0) {
-        error = noTerminal();
+        if (!outOfDescriptors("to open the terminal", error)) {
+            error = noTerminal();
+        }
         return nullptr;
     }
     return openOn(fd, error);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "e2e/program_steps.hpp"
+#include "support/shell_session.hpp"
 
 namespace novemra {
 namespace {
@@ -51,6 +52,33 @@ TEST(JobControl, SettingsChangedWhileStoppedAreTheOnesPutBack) {
     p.send("x");
     ASSERT_TRUE(p.waitUntil([](const VirtualTerminal& s) { return !s.alternateScreen(); }));
     EXPECT_EQ(interruptKeyAfterwards(p), "^G") << dump(p.screen());
+}
+
+// With no controlling terminal (setsid, su -c) but standard input and
+// output on one, the program runs there; Ctrl-C, which the terminal would
+// otherwise send to the shell's job waiting for it, ends the program as it
+// does elsewhere: status 0.
+TEST(JobControl, WithoutAControllingTerminalItRunsOnTheStandardStreams) {
+    PtyProcess p({"setsid", "-w", testing::kProgram});
+    ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+    p.send("\x03");
+    EXPECT_TRUE(testing::exitedWith(p.waitForExit(), 0));
+    EXPECT_FALSE(p.screen().alternateScreen()) << dump(p.screen());
+}
+
+// Under ulimit -n 4 the terminal's description cannot be opened: the
+// message names the limit, not the terminal.
+TEST(JobControl, TooFewDescriptorsAreNamedAsTheCause) {
+    testing::ShellSession::Options options;
+    options.arguments = {"-c", "ulimit -n 4; exec \"$0\"", testing::kProgram};
+    testing::ShellSession shell("/bin/sh", options);
+    ASSERT_TRUE(shell.waitUntilDone());
+    EXPECT_NE(shell.process().screen().text().find(
+                  "novemra: no file descriptor left to read the terminal's description (ulimit -n "
+                  "is 4); raise the limit"),
+              std::string::npos)
+        << dump(shell.process().screen());
+    EXPECT_EQ(shell.exitLine(), "1\n");
 }
 
 }  // namespace
