@@ -19,6 +19,7 @@ namespace {
 
 constexpr int kExitUsage = 2;
 constexpr int kExitNoTerminal = 1;
+constexpr int kExitOrphaned = 1;
 
 // Writes the text to standard output; a text that cannot be written (a
 // full disk, a closed pipe) is a failure, and says why.
@@ -102,6 +103,14 @@ int main(int argc, char** argv) {
     // still answered on the screen.
     spooler.setWaitHook([&terminal] { terminal->attendToSignals(); });
     novemra::runProgram(state, *terminal, spooler);
+    if (terminal->orphaned()) {
+        // Said where it can still be written: a terminal that stops
+        // background writers refuses it (EIO), and that is all.
+        terminal.reset();
+        std::fputs("novemra: ended: left in the background with no shell to bring it back\n",
+                   stderr);
+        return kExitOrphaned;
+    }
     if (!state.endError.empty()) {
         // A bad puzzle further on in the file: said on the restored
         // terminal, after the program's screen is gone.

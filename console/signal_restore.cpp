@@ -32,6 +32,9 @@ struct State {
     // The terminal is the program's now: its modes set, its enter bytes
     // sent. Cleared by a restore, set again when it is taken back.
     volatile std::sig_atomic_t held = 0;
+    // The terminal was taken from the program while it held it: its screen
+    // may still show the program's (the alternate screen) until left.
+    volatile std::sig_atomic_t lost = 0;
     // What each signal did before install, put back on the way out.
     std::array<struct sigaction, NSIG> original{};
     std::array<bool, NSIG> handled{};
@@ -159,6 +162,7 @@ void takeTerminal() {
     ::tcsetattr(state.fd, TCSANOW, &state.program);
     writeWithin(state.enter.data(), state.enterLength);
     state.held = 1;
+    state.lost = 0;
     note(Note::Resumed);
     wake();
 }
@@ -324,6 +328,15 @@ void restoreAndRemove() {
         ::fcntl(state.fd, F_SETFL, ::fcntl(state.fd, F_GETFL) & ~O_ASYNC);
     }
     restoreTerminal(false);
+    if (state.fd >= 0 && state.lost != 0) {
+        // Taken away while the program's screen was up: its modes are the
+        // shell's business now, but the screen is left as on every way out,
+        // so the shell is not left on the alternate screen. With every
+        // signal blocked a terminal that stops background writers lets
+        // this through rather than stop the program.
+        writeWithin(state.leave.data(), state.leaveLength);
+        state.lost = 0;
+    }
     for (int signal = 1; signal < NSIG; ++signal) {
         if (state.handled[static_cast<std::size_t>(signal)]) {
             ::sigaction(signal, &state.original[static_cast<std::size_t>(signal)], nullptr);
@@ -361,6 +374,20 @@ bool takeBackIfForeground() {
     const bool taken = state.fd >= 0 && state.held == 0 && inForeground();
     if (taken) {
         takeTerminal();
+    }
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    return taken;
+}
+
+bool letGoIfTaken() {
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &before);
+    const bool taken = state.fd >= 0 && state.held != 0 && !inForeground();
+    if (taken) {
+        state.held = 0;
+        state.lost = 1;
     }
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
     return taken;

@@ -62,6 +62,13 @@ bool holding();
 // to say so: takes the terminal back (and notes Resumed) when it is.
 bool takeBackIfForeground();
 
+// The terminal was taken from the program without a signal (a shell made
+// another job the foreground when the program's own parent shell exited):
+// lets it go without a byte, since the screen is someone else's now, and
+// returns true. False, changing nothing, while the program is still in the
+// foreground or does not hold the terminal.
+bool letGoIfTaken();
+
 // A cheap look at whether any note is there to take.
 bool noted();
 // The notes themselves, nonzero while any is there, for a look without a

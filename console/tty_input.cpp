@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 
+#include "console/process_group.hpp"
 #include "console/signal_restore.hpp"
 #include "console/tty_terminal.hpp"
 
@@ -27,6 +28,9 @@ constexpr std::size_t kMaxReadPerCall = 65536;
 // How often a program in the background looks whether it is in the
 // foreground again.
 constexpr int kBackgroundCheckMs = 200;
+// How often a program waiting for a key in the foreground looks whether it
+// still is: a shell may take the terminal without a signal to say so.
+constexpr int kForegroundCheckMs = 1000;
 constexpr char kCtrlC = 0x03;
 
 }  // namespace
@@ -50,6 +54,9 @@ void TtyTerminal::readAvailable() {
             decoder_.feed(std::string_view(bytes.data(), static_cast<std::size_t>(count)));
             total += static_cast<std::size_t>(count);
             continue;
+        }
+        if (count < 0 && errno == EIO && signal_restore::letGoIfTaken()) {
+            return;  // read from the background: the terminal is the shell's
         }
         if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
             closed_ = true;  // hung up
@@ -120,6 +127,7 @@ std::string TtyTerminal::pollAttentively(std::string* pasted, bool due) {
             return {};
         }
         if (!signal_restore::takeBackIfForeground()) {
+            endIfOrphaned();
             return {};
         }
         serviceSignals();
@@ -159,6 +167,17 @@ bool TtyTerminal::hungUp() const {
     return ::poll(&terminal, 1, 0) == 1 && (terminal.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+bool TtyTerminal::endIfOrphaned() {
+    // No shell is left to fg the program, and the kernel tells a process
+    // group nothing when it is orphaned while running: end, as the
+    // kernel's rule ends a stopped orphan, rather than wait for ever.
+    if (processGroupOrphaned()) {
+        orphaned_ = true;
+        closed_ = true;
+    }
+    return orphaned_;
+}
+
 bool TtyTerminal::waitForInput() {
     serviceSignals();
     if (closed_) {
@@ -178,19 +197,27 @@ bool TtyTerminal::waitForInput() {
     std::array<pollfd, 2> waiting{{{signal_restore::wakeDescriptor(), POLLIN, 0},
                                    {fd_, static_cast<short>(holding ? POLLIN : 0), 0}}};
     const nfds_t first = waiting[0].fd >= 0 ? 0 : 1;
-    const int ready = ::poll(waiting.data() + first, 2 - first, holding ? -1 : kBackgroundCheckMs);
+    const int ready = ::poll(waiting.data() + first, 2 - first,
+                             holding ? kForegroundCheckMs : kBackgroundCheckMs);
     if (ready > 0 && (waiting[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         closed_ = true;
         return false;
     }
     if (!holding) {
         signal_restore::drainWake();
-        signal_restore::takeBackIfForeground();
+        if (!signal_restore::takeBackIfForeground() && endIfOrphaned()) {
+            return false;
+        }
         serviceSignals();
         return true;
     }
     if (ready < 0) {
         serviceSignals();  // interrupted by a signal
+        return true;
+    }
+    if (ready == 0) {
+        // Still the foreground's? If not, the next wait is the background's.
+        signal_restore::letGoIfTaken();
         return true;
     }
     if ((waiting[0].revents & POLLIN) != 0) {

@@ -54,6 +54,10 @@ class TtyTerminal final : public ConsoleTerminal {
     void beginFrame() override;
     void endFrame() override;
 
+    // True once the program was found in the background with no shell left
+    // to bring it back (see process_group.hpp); the terminal is then closed.
+    bool orphaned() const { return orphaned_; }
+
     // How long a sequence cut short waits for its rest.
     static constexpr int kEscapeTimeMs = 200;
 
@@ -97,6 +101,9 @@ class TtyTerminal final : public ConsoleTerminal {
     void checkClockAtNextPoll();
     // True once the terminal has hung up (its window closed).
     bool hungUp() const;
+    // In the background: closes the terminal, and returns true, when no
+    // shell is left to bring the program back.
+    bool endIfOrphaned();
     // Takes the next event, waiting a short time for the rest of a sequence
     // cut short.
     std::optional<InputEvent> nextEvent();
@@ -118,6 +125,7 @@ class TtyTerminal final : public ConsoleTerminal {
     int shownLine_ = -1;
     int shownColumn_ = -1;
     bool resizeEventPending_ = false;
+    bool orphaned_ = false;
     // Frames begun and not yet ended; prints send nothing while above 0.
     int openFrames_ = 0;
     std::chrono::steady_clock::time_point lastRead_{};

@@ -1,7 +1,13 @@
 // The program among the shell's jobs: what it puts back after a stop, and
 // how it ends when no shell is left to bring it back.
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <regex>
 #include <string>
 
 #include "e2e/program_steps.hpp"
@@ -65,6 +71,70 @@ TEST(JobControl, WithoutAControllingTerminalItRunsOnTheStandardStreams) {
     EXPECT_TRUE(testing::exitedWith(p.waitForExit(), 0));
     EXPECT_FALSE(p.screen().alternateScreen()) << dump(p.screen());
 }
+
+// A program in a process group no shell can bring back ends, with status
+// 1 and a line saying why, rather than wait in the background for ever:
+// started as (novemra &) in a subshell with job control, so it is in the
+// background from the start; or started in the subshell's foreground job,
+// whose end gives the terminal back to the shell without a signal to the
+// program. The test process takes in its children's orphans, so it sees
+// the status; it is in another session, so the group stays orphaned.
+struct OrphanCase {
+    const char* name;
+    bool startsInTheForeground;
+};
+
+class OrphanedProgram : public ::testing::TestWithParam<OrphanCase> {};
+
+TEST_P(OrphanedProgram, Ends) {
+    const std::filesystem::path release =
+        std::filesystem::temp_directory_path() / ("novemra-release-" + std::to_string(::getpid()));
+    std::filesystem::remove(release);
+    const std::string program = testing::kProgram + " & echo PID:$!:END";
+    const std::string subshell =
+        GetParam().startsInTheForeground
+            ? "(" + program + "; while [ ! -e '" + release.string() + "' ]; do sleep 0.05; done)"
+            : "(set -m; " + program + ")";
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    PtyProcess p(testing::interactiveShell());
+    p.send("PS1='$ '; " + subshell + "\r");
+    pid_t pid = -1;
+    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal& s) {
+        const std::string text = s.text();
+        std::smatch found;
+        if (!std::regex_search(text, found, std::regex("PID:([0-9]+):END"))) {
+            return false;
+        }
+        pid = static_cast<pid_t>(std::stol(found[1].str()));
+        return true;
+    })) << dump(p.screen());
+    if (GetParam().startsInTheForeground) {
+        ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
+        std::ofstream{release};
+    }
+    std::optional<int> status;
+    EXPECT_TRUE(p.waitUntil([&](const VirtualTerminal&) {
+        int raw = 0;
+        if (::waitpid(pid, &raw, WNOHANG) == pid) {
+            status = raw;
+        }
+        return status.has_value();
+    })) << dump(p.screen());
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    std::filesystem::remove(release);
+    EXPECT_TRUE(testing::exitedWith(status, 1));
+    EXPECT_TRUE(p.waitUntil([](const VirtualTerminal& s) {
+        return !s.alternateScreen() &&
+               s.text().find(
+                   "novemra: ended: left in the background with no shell to bring it "
+                   "back") != std::string::npos;
+    })) << dump(p.screen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OrphanedProgram,
+                         ::testing::Values(OrphanCase{"StartedInTheBackground", false},
+                                           OrphanCase{"LeftByItsForegroundJob", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Under ulimit -n 4 the terminal's description cannot be opened: the
 // message names the limit, not the terminal.

@@ -66,7 +66,7 @@ bool waitWithoutReading(const std::function<bool()>& condition,
 
 // Blocked until the terminal takes more output: its queue is full.
 bool blockedWriting(pid_t pid) {
-    return testing::pollWait(pid) == testing::PollWait::Forever;
+    return testing::pollWait(pid) == testing::PollWait::ForAKey;
 }
 
 // True once the process has ended (gone, or a zombie no one reaped).

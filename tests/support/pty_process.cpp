@@ -175,7 +175,7 @@ bool PtyProcess::waitUntilWaitingForInput(std::chrono::milliseconds timeout) {
 }
 
 bool PtyProcess::waitUntilWaitingForInput(pid_t pid, std::chrono::milliseconds timeout) {
-    return waitUntil([&](const VirtualTerminal&) { return pollWait(pid) == PollWait::Forever; },
+    return waitUntil([&](const VirtualTerminal&) { return pollWait(pid) == PollWait::ForAKey; },
                      timeout);
 }
 
@@ -210,8 +210,11 @@ PollWait pollWait(pid_t pid) {
     if (number != "7") {
         return PollWait::NotPolling;
     }
-    return wait == "0xffffffff" || wait == "0xffffffffffffffff" ? PollWait::Forever
-                                                                : PollWait::WithTimeLimit;
+    // The program's foreground wait, in milliseconds.
+    constexpr const char* kForegroundCheck = "0x3e8";
+    return wait == "0xffffffff" || wait == "0xffffffffffffffff" || wait == kForegroundCheck
+               ? PollWait::ForAKey
+               : PollWait::WithTimeLimit;
 }
 
 pid_t firstChildOf(pid_t parent) {

@@ -77,8 +77,12 @@ class PtyProcess {
     std::string received_;
 };
 
-// Whether a process is blocked in poll, and with what time limit.
-enum class PollWait { NotPolling, Forever, WithTimeLimit };
+// Whether a process is blocked in poll, and for what: ForAKey is the
+// program's wait for a key in the foreground (no time limit, or the second
+// after which it looks whether it still is in the foreground);
+// WithTimeLimit its shorter waits (the rest of a sequence, a look from the
+// background).
+enum class PollWait { NotPolling, ForAKey, WithTimeLimit };
 PollWait pollWait(pid_t pid);
 
 // The bytes a process has read so far, by any call (/proc/PID/io); -1 when
