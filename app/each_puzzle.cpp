@@ -26,6 +26,7 @@ int replyToEachPuzzle(const CommandLine& command, std::FILE* out, std::FILE* err
         if (writeError == 0 && std::fflush(out) != 0) {
             writeError = errno != 0 ? errno : EIO;
         }
+        return true;
     };
     GivenPuzzles given;
     std::string error;

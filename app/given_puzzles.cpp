@@ -36,7 +36,7 @@ GivenPuzzles::GivenPuzzles() = default;
 GivenPuzzles::~GivenPuzzles() = default;
 
 bool GivenPuzzles::open(const CommandLine& command, std::string& error,
-                        std::function<void()> beforeRead) {
+                        PuzzleReader::BeforeRead beforeRead) {
     if (command.puzzle) {
         argument_ = command.puzzle;
         return true;
@@ -87,6 +87,8 @@ GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error
             }
             error = "novemra: no puzzle in " + label_;
             return Result::Error;
+        case PuzzleReader::Result::Stopped:
+            return Result::Stopped;
         case PuzzleReader::Result::Error:
             break;
     }
@@ -96,6 +98,17 @@ GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error
         error = "novemra: " + label_ + " " + reader_->error();
     }
     return Result::Error;
+}
+
+void GivenPuzzles::setBeforeRead(std::function<bool(int fd)> beforeRead) {
+    if (!reader_) {
+        return;
+    }
+    if (!beforeRead) {
+        reader_->setBeforeRead(nullptr);
+        return;
+    }
+    reader_->setBeforeRead([this, beforeRead = std::move(beforeRead)] { return beforeRead(fd_); });
 }
 
 std::string GivenPuzzles::sameFileAs(int fd) const {

@@ -28,11 +28,15 @@ class GivenPuzzles {
     // Takes what the command line gives; with nothing given, next() is End
     // at once. False, with the line for standard error in error, when the
     // file cannot be opened. beforeRead runs before each read of the file
-    // that may wait.
+    // that may wait; false stops that read (next() is then Stopped).
     bool open(const CommandLine& command, std::string& error,
-              std::function<void()> beforeRead = nullptr);
+              PuzzleReader::BeforeRead beforeRead = nullptr);
+    // Replaces beforeRead. It is given the descriptor the puzzles come from.
+    void setBeforeRead(std::function<bool(int fd)> beforeRead);
+    // Where the puzzles come from: "standard input", or the file's name.
+    const std::string& label() const { return label_; }
 
-    enum class Result { Puzzle, End, Error };
+    enum class Result { Puzzle, End, Error, Stopped };
     // The next puzzle. Error, with the line for standard error in error,
     // when the file cannot be read, is not a whole number of puzzles, or
     // holds none at all.

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
             state.nextGiven = first;
             break;
         case novemra::GivenPuzzles::Result::End:
+        case novemra::GivenPuzzles::Result::Stopped:  // no reading is stopped here
             break;
         case novemra::GivenPuzzles::Result::Error:
             std::fprintf(stderr, "%s\n", error.c_str());

@@ -1,5 +1,7 @@
 #include "app/run_loop.hpp"
 
+#include <poll.h>
+
 #include "app/help.hpp"
 #include "console/grid_picture.hpp"
 #include "console/keyboard.hpp"
@@ -60,16 +62,49 @@ Flow askQuestions(ProgramState& state, ConsoleTerminal& terminal, bool& helpWant
     return askSpeed(state, terminal);
 }
 
+// True when fd has something to read now (or its end, or an error, which
+// the read then reports).
+bool readableNow(int fd) {
+    pollfd input{fd, POLLIN, 0};
+    return ::poll(&input, 1, 0) != 0;
+}
+
+// Waits until the puzzles' input (a pipe, a FIFO, a terminal's slow
+// writer) has something to read, saying so under the last question once it
+// has to wait. The screen keeps answering meanwhile: a resize or fg repaints
+// it, and "x" ends the program, as Ctrl-C does. False when the program is
+// to end.
+bool waitForPuzzleInput(ConsoleTerminal& terminal, const std::string& label, int fd, bool& said) {
+    while (!readableNow(fd)) {
+        if (!said) {
+            terminal.printEmptyLine();
+            terminal.printText(" Waiting for the next puzzle from " + label + "; x ends");
+            said = true;
+        }
+        if (terminal.pollKey() == "x" || !terminal.waitForInputOr(fd)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads the next puzzle the command line gives, if any, for the next run.
-// Returns Quit, with endError set, when it is bad.
-Flow takeNextGivenPuzzle(ProgramState& state) {
+// Returns Quit, with endError set, when it is bad, and without when the
+// user ended the program while it was awaited.
+Flow takeNextGivenPuzzle(ProgramState& state, ConsoleTerminal& terminal) {
     StoredPuzzle puzzle{};
-    switch (state.given.next(puzzle, state.endError)) {
+    bool said = false;
+    state.given.setBeforeRead(
+        [&](int fd) { return waitForPuzzleInput(terminal, state.given.label(), fd, said); });
+    const GivenPuzzles::Result result = state.given.next(puzzle, state.endError);
+    state.given.setBeforeRead(nullptr);
+    switch (result) {
         case GivenPuzzles::Result::Puzzle:
             state.nextGiven = puzzle;
             return Flow::Continue;
         case GivenPuzzles::Result::End:
             return Flow::Continue;
+        case GivenPuzzles::Result::Stopped:
         case GivenPuzzles::Result::Error:
             break;
     }
@@ -102,7 +137,7 @@ Flow reportAndAskAgain(ProgramState& state, ConsoleTerminal& terminal, PrintSpoo
         return Flow::Quit;
     }
     drainKeys(terminal);
-    return state.answer == "y" ? takeNextGivenPuzzle(state) : Flow::Quit;
+    return state.answer == "y" ? takeNextGivenPuzzle(state, terminal) : Flow::Quit;
 }
 
 // Asks the speed for a puzzle given on the command line, drawn as if it

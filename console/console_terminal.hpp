@@ -61,6 +61,12 @@ class ConsoleTerminal {
     // Sleeps until input may be pending. Returns false once no input can
     // ever come again (the terminal is gone), true otherwise.
     virtual bool waitForInput() = 0;
+    // As waitForInput, and ends too once fd has something to read (or its
+    // end): for a wait on another input that keeps answering the screen.
+    virtual bool waitForInputOr(int fd) {
+        (void)fd;
+        return waitForInput();
+    }
     // True once the terminal is gone; the program then ends. Not virtual:
     // the search asks at every step back.
     bool closed() const { return closed_; }

@@ -178,7 +178,7 @@ bool TtyTerminal::endIfOrphaned() {
     return orphaned_;
 }
 
-bool TtyTerminal::waitForInput() {
+bool TtyTerminal::waitForInputOr(int other) {
     serviceSignals();
     if (closed_) {
         return false;
@@ -194,10 +194,13 @@ bool TtyTerminal::waitForInput() {
     // the terminal's input is the shell's: the terminal is watched only for
     // a hang-up, and now and then the program looks whether fg (which sends
     // no signal to a running job) has made it the foreground again.
-    std::array<pollfd, 2> waiting{{{signal_restore::wakeDescriptor(), POLLIN, 0},
-                                   {fd_, static_cast<short>(holding ? POLLIN : 0), 0}}};
+    // The other input, when given, is watched throughout (a negative
+    // descriptor is skipped by poll).
+    std::array<pollfd, 3> waiting{{{signal_restore::wakeDescriptor(), POLLIN, 0},
+                                   {fd_, static_cast<short>(holding ? POLLIN : 0), 0},
+                                   {other, POLLIN, 0}}};
     const nfds_t first = waiting[0].fd >= 0 ? 0 : 1;
-    const int ready = ::poll(waiting.data() + first, 2 - first,
+    const int ready = ::poll(waiting.data() + first, 3 - first,
                              holding ? kForegroundCheckMs : kBackgroundCheckMs);
     if (ready > 0 && (waiting[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         closed_ = true;

@@ -49,7 +49,8 @@ class TtyTerminal final : public ConsoleTerminal {
     void locate(int row, int column) override;
     void print(std::initializer_list<PrintItem> items, LineEnd lineEnd) override;
     std::string pollKey(std::string* pasted = nullptr) override;
-    bool waitForInput() override;
+    bool waitForInput() override { return waitForInputOr(-1); }
+    bool waitForInputOr(int fd) override;
     void attendToSignals() override;
     void beginFrame() override;
     void endFrame() override;

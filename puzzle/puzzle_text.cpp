@@ -55,8 +55,9 @@ int PuzzleReader::get() {
         if (atEnd_ || readFailed_) {
             return -1;
         }
-        if (beforeRead_) {
-            beforeRead_();
+        if (beforeRead_ && !beforeRead_()) {
+            stopped_ = true;
+            return -1;
         }
         ssize_t count = 0;
         do {
@@ -129,6 +130,11 @@ PuzzleReader::Result PuzzleReader::next(StoredPuzzle& puzzle) {
     for (;;) {
         const int ch = get();
         if (ch < 0) {
+            if (stopped_) {
+                // What was read so far stays, for a later call to go on.
+                stopped_ = false;
+                return Result::Stopped;
+            }
             if (readFailed_) {
                 error_ = std::strerror(readErrno_);
                 return Result::Error;

@@ -38,13 +38,18 @@ std::optional<StoredPuzzle> puzzleFromText(std::string_view text, int& cells);
 // grid, with nine cells on each.
 class PuzzleReader {
   public:
-    // Reads from fd, which stays the caller's. beforeRead, when given, runs
-    // before every read that may wait for input (to send answers that are
-    // ready, say).
-    explicit PuzzleReader(int fd, std::function<void()> beforeRead = nullptr)
-        : fd_(fd), beforeRead_(std::move(beforeRead)) {}
+    // Runs before every read that may wait for input (to send answers that
+    // are ready, or to wait for the input while answering the user); false
+    // stops the reading.
+    using BeforeRead = std::function<bool()>;
 
-    enum class Result { Puzzle, End, Error };
+    // Reads from fd, which stays the caller's.
+    explicit PuzzleReader(int fd, BeforeRead beforeRead = nullptr)
+        : fd_(fd), beforeRead_(std::move(beforeRead)) {}
+    void setBeforeRead(BeforeRead beforeRead) { beforeRead_ = std::move(beforeRead); }
+
+    // Stopped: beforeRead said to stop; next() may be called again.
+    enum class Result { Puzzle, End, Error, Stopped };
     // The next puzzle into puzzle; End after the last one; Error when the
     // text is not a whole number of puzzles or cannot be read (see error()).
     Result next(StoredPuzzle& puzzle);
@@ -61,7 +66,8 @@ class PuzzleReader {
     Result fail(std::int64_t line, int cells);
 
     int fd_;
-    std::function<void()> beforeRead_;
+    BeforeRead beforeRead_;
+    bool stopped_ = false;
     std::array<char, 1 << 16> buffer_{};
     std::size_t position_ = 0;
     std::size_t end_ = 0;

@@ -125,5 +125,74 @@ TEST(CommandLine, AFileIsReadAPuzzleAtATime) {
     EXPECT_FALSE(p.screen().alternateScreen());
 }
 
+// "y" to run again while the next puzzle has not come (a pipe or FIFO whose
+// writer is slow): a line says the program waits for it, the screen keeps
+// answering (fg repaints it), "x" ends the program, and the puzzle is taken
+// when it comes.
+enum class WhileWaiting { PressX, PuzzleComes, SuspendAndFg };
+
+class WaitForTheNextPuzzle : public ::testing::TestWithParam<WhileWaiting> {};
+
+TEST_P(WaitForTheNextPuzzle, SaysSoAndKeepsAnswering) {
+    const std::filesystem::path fifo =
+        std::filesystem::temp_directory_path() / ("novemra-wait-" + std::to_string(::getpid()));
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const bool fromAShell = GetParam() == WhileWaiting::SuspendAndFg;
+    PtyProcess p(fromAShell ? testing::interactiveShell()
+                            : std::vector<std::string>{kProgram, "-f", fifo.string()});
+    if (fromAShell) {
+        p.send("PS1='$ '; " + kProgram + " -f " + fifo.string() + "\r");
+    }
+    const std::string puzzle = kQuick + "\n";
+    ASSERT_EQ(::write(writer, puzzle.data(), puzzle.size()), static_cast<ssize_t>(puzzle.size()));
+    ASSERT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+    p.send("e");
+    ASSERT_TRUE(p.waitForLine(20, " Do you want a hard copy (y,n)?")) << dump(p.screen());
+    p.send("n");
+    ASSERT_TRUE(p.waitForLine(22, " Run again [y or n]?")) << dump(p.screen());
+    p.send("y");
+    const std::string waiting = " Waiting for the next puzzle from " + fifo.string() + "; x ends";
+    ASSERT_TRUE(p.waitForLine(23, waiting)) << dump(p.screen());
+    switch (GetParam()) {
+        case WhileWaiting::PressX:
+            p.send("x");
+            EXPECT_TRUE(testing::exitedWith(p.waitForExit(), 0));
+            EXPECT_FALSE(p.screen().alternateScreen());
+            break;
+        case WhileWaiting::PuzzleComes:
+            ASSERT_EQ(::write(writer, puzzle.data(), puzzle.size()),
+                      static_cast<ssize_t>(puzzle.size()));
+            EXPECT_TRUE(p.waitForLine(18, kSpeedQuestion)) << dump(p.screen());
+            break;
+        case WhileWaiting::SuspendAndFg:
+            ASSERT_TRUE(testing::suspendFromTheShell(p)) << dump(p.screen());
+            p.send("fg\r");
+            EXPECT_TRUE(p.waitUntil([&](const testing::VirtualTerminal& s) {
+                return s.alternateScreen() && s.line(23) == waiting;
+            })) << dump(p.screen());
+            break;
+    }
+    ::close(writer);
+    std::filesystem::remove(fifo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WaitForTheNextPuzzle,
+                         ::testing::Values(WhileWaiting::PressX, WhileWaiting::PuzzleComes,
+                                           WhileWaiting::SuspendAndFg),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case WhileWaiting::PressX:
+                                     return "PressX";
+                                 case WhileWaiting::PuzzleComes:
+                                     return "PuzzleComes";
+                                 case WhileWaiting::SuspendAndFg:
+                                     return "SuspendAndFg";
+                             }
+                             return "";
+                         });
+
 }  // namespace
 }  // namespace novemra
