@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <regex>
 #include <string>
 
 #include "e2e/program_steps.hpp"
@@ -90,7 +89,14 @@ TEST_P(OrphanedProgram, Ends) {
     const std::filesystem::path release =
         std::filesystem::temp_directory_path() / ("novemra-release-" + std::to_string(::getpid()));
     std::filesystem::remove(release);
-    const std::string program = testing::kProgram + " & echo PID:$!:END";
+    // The program's id goes to a file: on the screen the program's own
+    // picture may cover it.
+    const std::filesystem::path idFile =
+        std::filesystem::temp_directory_path() / ("novemra-orphan-" + std::to_string(::getpid()));
+    std::filesystem::remove(idFile);
+    const std::string program = testing::kProgram + " & echo $! >'" + idFile.string() +
+                                ".part'; mv '" + idFile.string() + ".part' '" + idFile.string() +
+                                "'";
     const std::string subshell =
         GetParam().startsInTheForeground
             ? "(" + program + "; while [ ! -e '" + release.string() + "' ]; do sleep 0.05; done)"
@@ -99,15 +105,11 @@ TEST_P(OrphanedProgram, Ends) {
     PtyProcess p(testing::interactiveShell());
     p.send("PS1='$ '; " + subshell + "\r");
     pid_t pid = -1;
-    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal& s) {
-        const std::string text = s.text();
-        std::smatch found;
-        if (!std::regex_search(text, found, std::regex("PID:([0-9]+):END"))) {
-            return false;
-        }
-        pid = static_cast<pid_t>(std::stol(found[1].str()));
-        return true;
+    ASSERT_TRUE(p.waitUntil([&](const VirtualTerminal&) {
+        std::ifstream{idFile} >> pid;
+        return pid > 0;
     })) << dump(p.screen());
+    std::filesystem::remove(idFile);
     if (GetParam().startsInTheForeground) {
         ASSERT_TRUE(atFirstPrompt(p)) << dump(p.screen());
         std::ofstream{release};
@@ -140,7 +142,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, OrphanedProgram,
 // message names the limit, not the terminal.
 TEST(JobControl, TooFewDescriptorsAreNamedAsTheCause) {
     testing::ShellSession::Options options;
-    options.arguments = {"-c", "ulimit -n 4; exec \"$0\"", testing::kProgram};
+    // Descriptors the test's own runner passed down are closed first, so
+    // that 0-2 and the terminal are all the program holds.
+    options.arguments = {"-c", "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-; ulimit -n 4; exec \"$0\"",
+                         testing::kProgram};
     testing::ShellSession shell("/bin/sh", options);
     ASSERT_TRUE(shell.waitUntilDone());
     EXPECT_NE(shell.process().screen().text().find(
