@@ -136,10 +136,13 @@ case "${1:-}" in
     package)
         # What Debian's guides name for building packages (build-essential,
         # dpkg-dev, debhelper), and what debian/control asks to build with.
-        install_missing "${build_packages[@]}" build-essential dpkg-dev debhelper
+        # One install for all of them, so a user without sudo is given one
+        # command for root, not one now and another after it.
+        package_packages=("${build_packages[@]}" build-essential dpkg-dev debhelper)
         if [[ " ${DEB_BUILD_OPTIONS:-} " != *" nocheck "* ]]; then
-            install_missing libgtest-dev libvterm-dev
+            package_packages+=(libgtest-dev libvterm-dev ncurses-term)
         fi
+        install_missing "${package_packages[@]}"
         # Built from a clean copy of the tree, so the results land in
         # build-package/ and no build folder goes into the source package.
         rm -rf build-package
