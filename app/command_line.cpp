@@ -66,7 +66,8 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
         kSeedOption,
         kVerboseOption,
         kCheckOption,
-        kCountOption
+        kCountOption,
+        kJobsOption
     };
     static const option kOptions[] = {{"file", required_argument, nullptr, 'f'},
                                       {"solve", no_argument, nullptr, kSolveOption},
@@ -79,6 +80,7 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                                       {"verbose", no_argument, nullptr, kVerboseOption},
                                       {"check", no_argument, nullptr, kCheckOption},
                                       {"count", optional_argument, nullptr, kCountOption},
+                                      {"jobs", required_argument, nullptr, 'j'},
                                       {"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};
@@ -100,7 +102,7 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     optind = 0;
     opterr = 0;
     for (;;) {
-        const int option = ::getopt_long(argc, argv.data(), ":f:hV", kOptions, nullptr);
+        const int option = ::getopt_long(argc, argv.data(), ":f:j:hV", kOptions, nullptr);
         if (option == -1) {
             break;
         }
@@ -176,6 +178,17 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
                     }
                 }
                 break;
+            case 'j': {
+                const auto jobs = wholeNumber(optarg);
+                if (!jobs || *jobs == 0 || *jobs > kMaxJobs) {
+                    refuseOnce(refuse("--jobs takes a number of threads from 1 to " +
+                                      std::to_string(kMaxJobs) + ", not '" + shownText(optarg) +
+                                      "'"));
+                } else {
+                    result.jobs = static_cast<int>(*jobs);
+                }
+                break;
+            }
             case kVerboseOption:
                 making.verbose = true;
                 makingOption = "--verbose";
@@ -275,6 +288,10 @@ CommandLine readCommandLine(std::span<const char* const> arguments) {
     }
     const int modes = (result.solveOnly ? 1 : 0) + reasoningOptions + (generating ? 1 : 0) +
                       (result.check ? 1 : 0);
+    if (result.jobs != 0 && (modes == 0 || generating)) {
+        return refuse(
+            "--jobs goes with --solve, --check, --explain or --rate; try 'novemra --help'");
+    }
     if (modes > 1) {
         return refuse(
             "one of --solve, --check, --explain, --rate and --generate at a time; try "

@@ -14,6 +14,8 @@ namespace novemra {
 
 constexpr const char* kVersionLine = "novemra 1.2\n";
 constexpr long kDefaultCountLimit = 1000;
+// The most threads --jobs takes.
+constexpr int kMaxJobs = 1024;
 
 struct CommandLine {
     enum class Action { Run, Help, Version, Refuse };
@@ -45,6 +47,9 @@ struct CommandLine {
         bool verbose = false;
     };
     std::optional<Generate> generate;
+    // --jobs N: how many threads answer a batch without a screen; 0 when
+    // not given (every processor the program may run on).
+    int jobs = 0;
 };
 
 // Reads argv[1..] with the usual option forms (-fFILE, --file=FILE, "--"

@@ -1,11 +1,17 @@
 #include "app/each_puzzle.hpp"
 
+#include <poll.h>
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "app/given_puzzles.hpp"
+#include "app/reply_pipeline.hpp"
 
 namespace novemra {
 
@@ -13,6 +19,26 @@ namespace {
 
 constexpr int kExitUnsolvable = 1;
 constexpr int kExitTrouble = 2;
+
+// Replies are made on one thread until they have taken this long: a single
+// puzzle or a short file starts no thread, and a long one spreads over every
+// processor once starting the threads is a small part of the work.
+constexpr std::chrono::milliseconds kSerialTime{20};
+
+// The processors this process may run on.
+int availableProcessors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+        return 1;
+    }
+    return std::max(1, CPU_COUNT(&allowed));
+}
+
+bool readableNow(int fd) {
+    pollfd input{fd, POLLIN, 0};
+    return ::poll(&input, 1, 0) != 0;
+}
 
 }  // namespace
 
@@ -26,11 +52,10 @@ int replyToEachPuzzle(const CommandLine& command, std::FILE* out, std::FILE* err
         if (writeError == 0 && std::fflush(out) != 0) {
             writeError = errno != 0 ? errno : EIO;
         }
-        return true;
     };
     GivenPuzzles given;
     std::string error;
-    if (!given.open(command, error, send)) {
+    if (!given.open(command, error)) {
         std::fprintf(err, "%s\n", error.c_str());
         return kExitTrouble;
     }
@@ -40,37 +65,71 @@ int replyToEachPuzzle(const CommandLine& command, std::FILE* out, std::FILE* err
     }
     bool anyUnsolvable = false;
     bool anySeveral = false;
-    int status = 0;
-    StoredPuzzle puzzle{};
-    PuzzleReply answer;
-    while (writeError == 0) {
-        const GivenPuzzles::Result result = given.next(puzzle, error);
-        if (result == GivenPuzzles::Result::End) {
-            break;
-        }
-        if (result == GivenPuzzles::Result::Error) {
-            // The replies so far go out first, then the reason.
-            send();
-            std::fprintf(err, "%s\n", error.c_str());
-            status = kExitTrouble;
-            break;
-        }
-        answer = {};
-        reply(puzzle, answer);
+    // Writes one reply, and its note after it on the other stream; false
+    // once the output has failed.
+    const auto deliver = [&](const PuzzleReply& answer, const std::string& place) {
         anyUnsolvable = anyUnsolvable || answer.outcome == PuzzleReply::Outcome::NoSolution;
         anySeveral = anySeveral || answer.outcome == PuzzleReply::Outcome::Several;
         errno = 0;
         if (std::fputs(answer.text.c_str(), out) < 0 || std::ferror(out) != 0) {
             writeError = errno != 0 ? errno : EIO;
-            break;
+            return false;
         }
         if (!answer.note.empty()) {
-            // After the reply it is about, on the other stream.
             send();
-            const std::string place = given.lastPlace();
             std::fprintf(err, "novemra: %s%s%s\n", place.c_str(),
                          place.empty() ? "the puzzle has " : ": ", answer.note.c_str());
         }
+        return writeError == 0;
+    };
+    const int threads = command.jobs != 0 ? command.jobs : availableProcessors();
+    std::optional<ReplyPipeline> pipeline;
+    // Before a read that would wait, every reply so far goes out: an
+    // answer never waits for a later puzzle that has not come.
+    given.setBeforeRead([&](int fd) {
+        if (pipeline && !readableNow(fd)) {
+            pipeline->finish();
+        }
+        send();
+        return true;
+    });
+    int status = 0;
+    StoredPuzzle puzzle{};
+    PuzzleReply answer;
+    std::chrono::steady_clock::duration serialTime{};
+    while (writeError == 0) {
+        const GivenPuzzles::Result result = given.next(puzzle, error);
+        if (result == GivenPuzzles::Result::End || result == GivenPuzzles::Result::Stopped) {
+            break;
+        }
+        if (result == GivenPuzzles::Result::Error) {
+            // The replies so far go out first, then the reason.
+            if (pipeline) {
+                pipeline->finish();
+            }
+            send();
+            std::fprintf(err, "%s\n", error.c_str());
+            status = kExitTrouble;
+            break;
+        }
+        if (!pipeline && threads > 1 && serialTime >= kSerialTime) {
+            pipeline.emplace(reply, threads, deliver);
+        }
+        if (pipeline) {
+            pipeline->add(puzzle, given.lastPlace());
+            continue;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        answer = {};
+        reply(puzzle, answer);
+        serialTime += std::chrono::steady_clock::now() - start;
+        if (!deliver(answer, given.lastPlace())) {
+            break;
+        }
+    }
+    if (pipeline) {
+        pipeline->finish();
+        pipeline.reset();
     }
     send();
     if (writeError != 0) {

@@ -7,7 +7,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: novemra [PUZZLE | -f FILE]\n"
-    "       novemra --solve | --check | --explain | --rate (PUZZLE | -f FILE)\n"
+    "       novemra --solve | --check | --explain | --rate [-j N] (PUZZLE | -f FILE)\n"
     "       novemra --generate [N] [--level L] [--symmetry S] [--seed N]\n"
     "       novemra --help | --version\n"
     "Watch a backtracking search solve Sudoku in the terminal.\n"
@@ -38,6 +38,8 @@ constexpr const char* kUsage =
     "                   technique first, one line a step, then the solution\n"
     "      --rate       no screen: each puzzle's level (easy, medium, hard,\n"
     "                   unfair, extreme), score and hardest technique\n"
+    "  -j, --jobs N     with the four above, answer on N threads (default:\n"
+    "                   every processor); the output is the same\n"
     "      --generate [N]  make N puzzles (1), one a line, '.' for a blank:\n"
     "                   each with one solution, and minimal\n"
     "      --level L    easy, medium, hard, unfair or extreme (default any)\n"

@@ -36,6 +36,9 @@ std::string sourceOf(const CommandLine& command) {
     if (command.countLimit != 0) {
         source += "count " + std::to_string(command.countLimit) + " ";
     }
+    if (command.jobs != 0) {
+        source += "jobs " + std::to_string(command.jobs) + " ";
+    }
     if (command.puzzle) {
         source += "puzzle";
     } else if (command.file) {
@@ -122,6 +125,19 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--count", "--check", "-f", "p"},
                   Action::Run,
                   "check count 1000 file p"},
+        Arguments{"jobs_long_and_short",
+                  {"--solve", "--jobs=3", "-j", "4", "-f", "p"},
+                  Action::Run,
+                  "solve jobs 4 file p"},
+        Arguments{"jobs_zero",
+                  {"--solve", "--jobs", "0", kPuzzle},
+                  Action::Refuse,
+                  "novemra: --jobs takes a number of threads from 1 to 1024, not '0'\n"},
+        Arguments{"jobs_on_the_screen",
+                  {"-j2", kPuzzle},
+                  Action::Refuse,
+                  "novemra: --jobs goes with --solve, --check, --explain or --rate; try 'novemra "
+                  "--help'\n"},
         Arguments{"count_without_check",
                   {"--count", kPuzzle},
                   Action::Refuse,

@@ -83,6 +83,10 @@ struct OrphanCase {
     bool startsInTheForeground;
 };
 
+void PrintTo(const OrphanCase& orphanCase, std::ostream* out) {
+    *out << orphanCase.name;
+}
+
 class OrphanedProgram : public ::testing::TestWithParam<OrphanCase> {};
 
 TEST_P(OrphanedProgram, Ends) {
