@@ -44,7 +44,14 @@ install_missing() {
         if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
             root=(sudo -n)
         else
-            echo "dev.sh: installing needs root; as root, run: apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+            # One line to copy: through sudo where there is one, else su.
+            local install="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+            echo "dev.sh: installing needs root. Run this, then ./dev.sh $step again:" >&2
+            if command -v sudo >/dev/null; then
+                echo "  sudo sh -c '$install'" >&2
+                echo "or, where sudo does not let you in:" >&2
+            fi
+            echo "  su -c '$install'" >&2
             exit 1
         fi
     fi
