@@ -46,24 +46,39 @@ DigitBoard::Choice DigitBoard::narrowestOpenCell() const {
 
 DigitBoard::Choice DigitBoard::weightedOpenCell(
     const std::array<std::uint32_t, kCellCount>& weights) const {
-    Choice best;
+    // Each cell's count of digits, bit-sliced: bit k of counts[i] is bit i
+    // of cell k's count, summed over the digits' bands at once, so that a
+    // cell's count costs four shifts rather than a look at nine digits.
+    std::array<Bands, 4> counts{};
+    for (const Bands& digit : cells_) {
+        Bands carry = digit;
+        for (Bands& bit : counts) {
+            const Bands next = bit & carry;
+            bit ^= carry;
+            carry = next;
+        }
+    }
+    int bestCell = -1;
     // Compared as count / (1 + weight), without dividing.
     std::uint64_t bestCount = 1;
     std::uint64_t bestWeight = 0;
     for (int band = 0; band < kBands; ++band) {
         for (std::uint32_t open = open_[band]; open != 0; open &= open - 1) {
-            const int cell = band * 27 + std::countr_zero(open);
-            const unsigned digits = digitsOf(cell);
-            const auto count = static_cast<std::uint64_t>(board::kTables.bitCount[digits]);
+            const int inBand = std::countr_zero(open);
+            const int cell = band * 27 + inBand;
+            std::uint64_t count = 0;
+            for (std::size_t bit = 0; bit < counts.size(); ++bit) {
+                count |= static_cast<std::uint64_t>((counts[bit][band] >> inBand) & 1U) << bit;
+            }
             const std::uint64_t weight = 1 + weights[static_cast<std::size_t>(cell)];
-            if (best.digits == 0 || count * bestWeight < bestCount * weight) {
-                best = {cell, digits};
+            if (bestCell < 0 || count * bestWeight < bestCount * weight) {
+                bestCell = cell;
                 bestCount = count;
                 bestWeight = weight;
             }
         }
     }
-    return best;
+    return bestCell < 0 ? Choice{} : Choice{bestCell, digitsOf(bestCell)};
 }
 
 }  // namespace novemra

@@ -175,6 +175,10 @@ DigitBoard::Progress DigitBoard::placeHiddenSingles() {
     Progress progress = Progress::None;
     for (int digit = 0; digit < kGridSize; ++digit) {
         const Bands cells = cells_[static_cast<std::size_t>(digit)];
+        Bands& settled = hiddenSettled_[static_cast<std::size_t>(digit)];
+        if (!anyBand(cells ^ settled)) {
+            continue;  // nothing found for it last time, and nothing changed
+        }
         Bands empty = kNone;
         Bands singles = kNone;
         for (int row = 0; row < 3; ++row) {
@@ -194,6 +198,7 @@ DigitBoard::Progress DigitBoard::placeHiddenSingles() {
         singles |= cells & kTables.columnCells[scan.columns & ~scan.columnsTwice];
         const Bands hidden = singles & open_;
         if (!anyBand(hidden)) {
+            settled = cells;
             continue;
         }
         progress = Progress::Some;
@@ -216,8 +221,12 @@ DigitBoard::Progress DigitBoard::placeHiddenSingles() {
 // little more.
 DigitBoard::Progress DigitBoard::keepCrossingsOnPermutations() {
     bool removed = false;
-    for (Bands& cells : cells_) {
+    for (std::size_t digit = 0; digit < cells_.size(); ++digit) {
+        Bands& cells = cells_[digit];
         const Bands before = cells;
+        if (!anyBand(before ^ crossingsSettled_[digit])) {
+            continue;
+        }
         std::array<std::uint32_t, kBands> columns{};
         for (int band = 0; band < kBands; ++band) {
             const std::uint32_t word = cells[band];
@@ -249,7 +258,11 @@ DigitBoard::Progress DigitBoard::keepCrossingsOnPermutations() {
         for (int band = 0; band < kBands; ++band) {
             cells[band] &= kTables.columnCells[keptColumns[static_cast<std::size_t>(band)]];
         }
-        removed = removed || anyBand(cells ^ before);
+        if (anyBand(cells ^ before)) {
+            removed = true;
+        } else {
+            crossingsSettled_[digit] = cells;
+        }
     }
     return removed ? Progress::Some : Progress::None;
 }

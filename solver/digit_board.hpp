@@ -117,6 +117,21 @@ class DigitBoard {
     board::Bands open_{};
     // The digit (1..9) each placed cell holds, in reading order.
     std::array<std::int8_t, kCellCount> digits_{};
+    // Each digit's cells when a rule last found nothing for it: a rule that
+    // depends on a digit's cells alone need not look at it again until they
+    // change. Every bit set at first, which no digit's cells are (a band
+    // has 27 cells, and the fourth lane none).
+    static constexpr board::Bands kUnsettled{~0U, ~0U, ~0U, ~0U};
+    std::array<board::Bands, kGridSize> hiddenSettled_ = filled(kUnsettled);
+    std::array<board::Bands, kGridSize> crossingsSettled_ = filled(kUnsettled);
+
+    static constexpr std::array<board::Bands, kGridSize> filled(board::Bands value) {
+        std::array<board::Bands, kGridSize> all{};
+        for (board::Bands& each : all) {
+            each = value;
+        }
+        return all;
+    }
 };
 
 }  // namespace novemra
