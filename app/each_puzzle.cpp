@@ -43,7 +43,7 @@ bool readableNow(int fd) {
 }  // namespace
 
 int replyToEachPuzzle(const CommandLine& command, std::FILE* out, std::FILE* err,
-                      const ReplyTo& reply, int severalStatus) {
+                      const ReplyTo& reply, int severalStatus, std::string_view between) {
     // The first failed write ends the run: replies that cannot be
     // delivered are not worth computing, and a lost one must not look like
     // success.
@@ -65,12 +65,17 @@ int replyToEachPuzzle(const CommandLine& command, std::FILE* out, std::FILE* err
     }
     bool anyUnsolvable = false;
     bool anySeveral = false;
+    bool firstReply = true;
     // Writes one reply, and its note after it on the other stream; false
     // once the output has failed.
     const auto deliver = [&](const PuzzleReply& answer, const std::string& place) {
         anyUnsolvable = anyUnsolvable || answer.outcome == PuzzleReply::Outcome::NoSolution;
         anySeveral = anySeveral || answer.outcome == PuzzleReply::Outcome::Several;
         errno = 0;
+        if (!firstReply && !between.empty()) {
+            std::fwrite(between.data(), 1, between.size(), out);
+        }
+        firstReply = false;
         if (std::fputs(answer.text.c_str(), out) < 0 || std::ferror(out) != 0) {
             writeError = errno != 0 ? errno : EIO;
             return false;

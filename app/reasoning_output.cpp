@@ -45,20 +45,17 @@ bool reasonedLines(const StoredPuzzle& puzzle, CommandLine::Reasoning reasoning,
 }  // namespace
 
 int reasonWithoutScreen(const CommandLine& command, std::FILE* out, std::FILE* err) {
-    bool first = true;
     const CommandLine::Reasoning reasoning = command.reasoning;
+    // A blank line between the explanations of two puzzles.
+    const std::string_view between = reasoning == CommandLine::Reasoning::Explain ? "\n" : "";
     return replyToEachPuzzle(
         command, out, err,
-        [&first, reasoning](const StoredPuzzle& puzzle, PuzzleReply& reply) {
-            if (reasoning == CommandLine::Reasoning::Explain && !first) {
-                reply.text += "\n";
-            }
-            first = false;
+        [reasoning](const StoredPuzzle& puzzle, PuzzleReply& reply) {
             if (!reasonedLines(puzzle, reasoning, reply.text)) {
                 reply.outcome = PuzzleReply::Outcome::NoSolution;
             }
         },
-        0);
+        0, between);
 }
 
 }  // namespace novemra

@@ -87,7 +87,8 @@ TEST_P(Jobs, GiveTheSameBytesAndStatusAsOneThread) {
 INSTANTIATE_TEST_SUITE_P(Modes, Jobs,
                          ::testing::Values(JobsCase{"--solve", 12, 1000},
                                            JobsCase{"--check", 12, 1000},
-                                           JobsCase{"--rate", 1, 1000}),
+                                           JobsCase{"--rate", 1, 1000},
+                                           JobsCase{"--explain", 1, 120}),
                          [](const auto& info) { return info.param.mode.substr(2); });
 
 }  // namespace
