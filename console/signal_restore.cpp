@@ -337,6 +337,14 @@ void restoreAndRemove() {
         writeWithin(state.leave.data(), state.leaveLength);
         state.lost = 0;
     }
+    if (state.handled[SIGIO]) {
+        // Input that came during the teardown left a SIGIO pending. It was
+        // only ever a note for the handler; under the default action it would
+        // end the process. Ignoring it discards it.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGIO, &ignore, nullptr);
+    }
     for (int signal = 1; signal < NSIG; ++signal) {
         if (state.handled[static_cast<std::size_t>(signal)]) {
             ::sigaction(signal, &state.original[static_cast<std::size_t>(signal)], nullptr);

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <pty.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "console/grid_picture.hpp"
@@ -149,6 +151,43 @@ TEST(TtyTerminalSize, AHugeWindowIsClampedAndCheapToPaint) {
     ::close(master);
     // A thousand lines of the window, each erased in one sequence.
     EXPECT_LT(received.load(), 64U * 1024U);
+}
+
+// Input that arrives while the terminal is closed leaves a SIGIO pending;
+// once the handlers are gone its default action would end the process. The
+// way out discards it: the process lives on (here, a death-test child that
+// keeps SIGIO blocked over the close, then unblocks it).
+TEST(TtyTerminalClose, InputDuringTheCloseDoesNotEndTheProcess) {
+    EXPECT_EXIT(
+        {
+            int master = -1;
+            int slave = -1;
+            if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+                std::_Exit(2);
+            }
+            std::string error;
+            auto terminal = TtyTerminal::openOn(slave, error);
+            if (!terminal) {
+                std::_Exit(3);
+            }
+            // Blocked after the open, which unblocks the signals it needs.
+            sigset_t input;
+            sigemptyset(&input);
+            sigaddset(&input, SIGIO);
+            ::pthread_sigmask(SIG_BLOCK, &input, nullptr);
+            // A key while the close begins: its SIGIO waits, blocked.
+            if (::write(master, "k", 1) != 1) {
+                std::_Exit(4);
+            }
+            for (sigset_t pending; sigemptyset(&pending) == 0 && ::sigpending(&pending) == 0 &&
+                                   sigismember(&pending, SIGIO) == 0;) {
+                ::sched_yield();
+            }
+            terminal.reset();
+            ::pthread_sigmask(SIG_UNBLOCK, &input, nullptr);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
