@@ -1,6 +1,7 @@
 #include "app/given_puzzles.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,8 +36,7 @@ void GivenPuzzles::OwnedFd::reset(int fd) {
 GivenPuzzles::GivenPuzzles() = default;
 GivenPuzzles::~GivenPuzzles() = default;
 
-bool GivenPuzzles::open(const CommandLine& command, std::string& error,
-                        PuzzleReader::BeforeRead beforeRead) {
+bool GivenPuzzles::open(const CommandLine& command, std::string& error) {
     if (command.puzzle) {
         argument_ = command.puzzle;
         return true;
@@ -64,7 +64,7 @@ bool GivenPuzzles::open(const CommandLine& command, std::string& error,
         }
         owned_.reset(fd_);
     }
-    reader_ = std::make_unique<PuzzleReader>(fd_, std::move(beforeRead));
+    reader_ = std::make_unique<PuzzleReader>(fd_);
     return true;
 }
 
@@ -98,6 +98,11 @@ GivenPuzzles::Result GivenPuzzles::next(StoredPuzzle& puzzle, std::string& error
         error = "novemra: " + label_ + " " + reader_->error();
     }
     return Result::Error;
+}
+
+bool readableNow(int fd) {
+    pollfd input{fd, POLLIN, 0};
+    return ::poll(&input, 1, 0) != 0;
 }
 
 void GivenPuzzles::setBeforeRead(std::function<bool(int fd)> beforeRead) {

@@ -27,11 +27,11 @@ class GivenPuzzles {
 
     // Takes what the command line gives; with nothing given, next() is End
     // at once. False, with the line for standard error in error, when the
-    // file cannot be opened. beforeRead runs before each read of the file
-    // that may wait; false stops that read (next() is then Stopped).
-    bool open(const CommandLine& command, std::string& error,
-              PuzzleReader::BeforeRead beforeRead = nullptr);
-    // Replaces beforeRead. It is given the descriptor the puzzles come from.
+    // file cannot be opened.
+    bool open(const CommandLine& command, std::string& error);
+    // Runs before each read of the file that may wait, given the descriptor
+    // the puzzles come from; false stops that read (next() is then
+    // Stopped). Null: nothing runs.
     void setBeforeRead(std::function<bool(int fd)> beforeRead);
     // Where the puzzles come from: "standard input", or the file's name.
     const std::string& label() const { return label_; }
@@ -72,6 +72,10 @@ class GivenPuzzles {
     std::unique_ptr<PuzzleReader> reader_;
     bool anyRead_ = false;
 };
+
+// True when fd has something to read now (or its end, or an error, which
+// the read then reports): a read of it will not wait.
+bool readableNow(int fd);
 
 struct PuzzleAnswer {
     bool solved = false;

@@ -74,7 +74,7 @@ bool ReplyPipeline::add(const StoredPuzzle& puzzle, std::string place) {
     // Ready replies go out at once; a full window waits for the oldest.
     while (!failed_ && !inFlight_.empty() &&
            (inFlight_.front()->done || inFlight_.size() > window)) {
-        deliverDone(lock, true);
+        deliverOldest(lock);
     }
     return !failed_;
 }
@@ -95,15 +95,13 @@ bool ReplyPipeline::finish() {
     submitCurrent();
     std::unique_lock lock(mutex_);
     while (!failed_ && !inFlight_.empty()) {
-        deliverDone(lock, true);
+        deliverOldest(lock);
     }
     return !failed_;
 }
 
-bool ReplyPipeline::deliverDone(std::unique_lock<std::mutex>& lock, bool wait) {
-    if (wait) {
-        batchDone_.wait(lock, [this] { return inFlight_.front()->done; });
-    }
+void ReplyPipeline::deliverOldest(std::unique_lock<std::mutex>& lock) {
+    batchDone_.wait(lock, [this] { return inFlight_.front()->done; });
     while (!inFlight_.empty() && inFlight_.front()->done) {
         const std::shared_ptr<Batch> batch = std::move(inFlight_.front());
         inFlight_.pop_front();
@@ -115,7 +113,6 @@ bool ReplyPipeline::deliverDone(std::unique_lock<std::mutex>& lock, bool wait) {
         }
         lock.lock();
     }
-    return !failed_;
 }
 
 }  // namespace novemra

@@ -52,9 +52,9 @@ class ReplyPipeline {
     void work();
     // Hands the batch being filled to the threads.
     void submitCurrent();
-    // Delivers the oldest batches that are done; with wait, waits until
-    // the oldest is.
-    bool deliverDone(std::unique_lock<std::mutex>& lock, bool wait);
+    // Waits until the oldest batch is done, then delivers it and every
+    // done batch after it.
+    void deliverOldest(std::unique_lock<std::mutex>& lock);
 
     ReplyTo reply_;
     int threadCount_;

@@ -1,7 +1,5 @@
 #include "app/run_loop.hpp"
 
-#include <poll.h>
-
 #include "app/help.hpp"
 #include "console/grid_picture.hpp"
 #include "console/keyboard.hpp"
@@ -60,13 +58,6 @@ Flow askQuestions(ProgramState& state, ConsoleTerminal& terminal, bool& helpWant
 
     terminal.locate(state.useTestData ? kSpeedPromptRowTestData : kSpeedPromptRowManual, 1);
     return askSpeed(state, terminal);
-}
-
-// True when fd has something to read now (or its end, or an error, which
-// the read then reports).
-bool readableNow(int fd) {
-    pollfd input{fd, POLLIN, 0};
-    return ::poll(&input, 1, 0) != 0;
 }
 
 // Waits until the puzzles' input (a pipe, a FIFO, a terminal's slow

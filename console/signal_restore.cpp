@@ -19,7 +19,6 @@ namespace {
 struct State {
     int fd = -1;
     termios saved{};
-    termios program{};
     std::array<char, 512> leave{};
     std::size_t leaveLength = 0;
     std::array<char, 512> enter{};
@@ -61,6 +60,24 @@ constexpr std::array kCrashSignals = {SIGQUIT, SIGILL, SIGTRAP, SIGABRT,
 // Signals that end the process by default without a core.
 constexpr std::array kEndingSignals = {SIGHUP,    SIGUSR1, SIGUSR2, SIGPIPE,   SIGALRM, SIGTERM,
                                        SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPWR};
+
+// Every signal blocked while it lives, so the program's own reads and
+// writes of the state never meet a handler halfway; the mask before it is
+// put back at the end.
+class AllSignalsBlocked {
+  public:
+    AllSignalsBlocked() {
+        sigset_t all;
+        sigfillset(&all);
+        ::sigprocmask(SIG_BLOCK, &all, &before_);
+    }
+    ~AllSignalsBlocked() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    AllSignalsBlocked(const AllSignalsBlocked&) = delete;
+    AllSignalsBlocked& operator=(const AllSignalsBlocked&) = delete;
+
+  private:
+    sigset_t before_;
+};
 
 void note(Note which) {
     state.notes.fetch_or(static_cast<unsigned>(which));
@@ -157,9 +174,9 @@ void takeTerminal() {
     termios current{};
     if (::tcgetattr(state.fd, &current) == 0) {
         state.saved = current;
-        state.program = programModes(current, state.controlling);
     }
-    ::tcsetattr(state.fd, TCSANOW, &state.program);
+    const termios program = programModes(state.saved, state.controlling);
+    ::tcsetattr(state.fd, TCSANOW, &program);
     writeWithin(state.enter.data(), state.enterLength);
     state.held = 1;
     state.lost = 0;
@@ -255,13 +272,8 @@ termios programModes(const termios& user, bool controlling) {
 }
 
 termios userModes() {
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    ::sigprocmask(SIG_BLOCK, &all, &before);
-    const termios modes = state.saved;
-    ::sigprocmask(SIG_SETMASK, &before, nullptr);
-    return modes;
+    const AllSignalsBlocked blocked;
+    return state.saved;
 }
 
 bool install(const Plan& plan) {
@@ -275,7 +287,6 @@ bool install(const Plan& plan) {
     state.fd = plan.fd;
     state.saved = plan.saved;
     state.controlling = ::tcgetpgrp(plan.fd) >= 0;
-    state.program = programModes(plan.saved, state.controlling);
     // Input may have come before the handler was there to note it.
     state.notes.store(static_cast<unsigned>(Note::InputArrived));
     state.handled.fill(false);
@@ -319,10 +330,10 @@ bool install(const Plan& plan) {
 }
 
 void restoreAndRemove() {
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    ::sigprocmask(SIG_BLOCK, &all, &before);
+    // A signal that comes during the teardown meets, once the guard goes,
+    // the dispositions the process started with, on a terminal that is
+    // already restored.
+    const AllSignalsBlocked blocked;
     if (state.fd >= 0) {
         // No more input signals once the handlers are gone.
         ::fcntl(state.fd, F_SETFL, ::fcntl(state.fd, F_GETFL) & ~O_ASYNC);
@@ -361,9 +372,6 @@ void restoreAndRemove() {
             end = -1;
         }
     }
-    // A signal that came during the teardown now meets the dispositions the
-    // process started with, on a terminal that is already restored.
-    ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 bool controllingTerminal() {
@@ -375,29 +383,21 @@ bool holding() {
 }
 
 bool takeBackIfForeground() {
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    ::sigprocmask(SIG_BLOCK, &all, &before);
+    const AllSignalsBlocked blocked;
     const bool taken = state.fd >= 0 && state.held == 0 && inForeground();
     if (taken) {
         takeTerminal();
     }
-    ::sigprocmask(SIG_SETMASK, &before, nullptr);
     return taken;
 }
 
 bool letGoIfTaken() {
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    ::sigprocmask(SIG_BLOCK, &all, &before);
+    const AllSignalsBlocked blocked;
     const bool taken = state.fd >= 0 && state.held != 0 && !inForeground();
     if (taken) {
         state.held = 0;
         state.lost = 1;
     }
-    ::sigprocmask(SIG_SETMASK, &before, nullptr);
     return taken;
 }
 
